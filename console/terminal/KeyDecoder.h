@@ -1,0 +1,64 @@
+// Turns the bytes a terminal sends for key presses into PC keyboard events
+// (virtual key, scan code, Windows-1250 character, modifier bits), as a US
+// layout PC keyboard would give them. Free of I/O: bytes and a clock in,
+// events out.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "console/terminal/Charset.h"
+#include "console/terminal/PlatformConsole.h"
+
+// One escape sequence the terminal sends for a key, with the event it means.
+struct KeySequence {
+    std::string Bytes;
+    KeyEventRecord Event;   // KeyDown true; the up event is made from it
+};
+
+// The terminal's key strings: terminfo (kcuu1, kf1.., khome, kend, kich1,
+// kdch1, kpp, knp, kcbt, kent, kUP5, kLFT3, ...) plus the common xterm forms.
+// Built once after setupterm(); empty entries are skipped.
+std::vector<KeySequence> KeySequencesFromTerminfo();
+// The xterm/VT forms that work whatever terminfo says (CSI 1;m A, SS3, CSI n~ ...).
+std::vector<KeySequence> BuiltinKeySequences();
+
+class KeyDecoder {
+public:
+    struct Options {
+        // Input is not a terminal: CR, LF and CR LF are each one Enter.
+        bool PlainInput = false;
+        // Release events and lone modifiers arrive (kitty keyboard protocol on).
+        bool Kitty = false;
+        // A lone ESC (or an incomplete sequence) is given up after this long.
+        int EscTimeoutMs = 50;
+    };
+
+    KeyDecoder(std::vector<KeySequence> sequences, const Charset& charset, Options options);
+
+    // Bytes that arrived at time nowMs (a monotonic clock in milliseconds).
+    void Feed(const uint8_t* data, size_t n, uint64_t nowMs);
+    // The clock moved on: a partial sequence older than the timeout becomes keys.
+    void Tick(uint64_t nowMs);
+    // The input ended for good: whatever is pending becomes keys.
+    void Finish();
+    // Milliseconds until Tick must be called to settle pending bytes; -1: nothing pending.
+    int MsUntilDeadline(uint64_t nowMs) const;
+
+    // Decoded events, oldest first. Every key press gives a down event and,
+    // unless the terminal reports releases, an up event right after it.
+    size_t Available() const { return events_.size(); }
+    bool Pop(InputRecord& out);
+
+private:
+    void Decode(bool force);
+    std::vector<KeySequence> seqs_;
+    const Charset& charset_;
+    Options opt_;
+    std::string pending_;
+    uint64_t pendingSince_ = 0;
+    bool lastWasCR_ = false;
+    std::deque<InputRecord> events_;
+};

@@ -1,0 +1,49 @@
+#include "runtime/core/Errors.h"
+
+#include <csetjmp>
+
+#include "runtime/core/EndState.h"
+#include "runtime/core/Faults.h"
+#include "runtime/core/Modules.h"
+
+void Halt(int32_t code) {
+    ExitCode = code;
+    Do_Exit();
+}
+
+__attribute__((noinline)) void RunError(uint16_t code) {
+    ErrorCode = code;
+    ErrorAddr = __builtin_return_address(0);
+    ErrorBase = static_cast<void**>(__builtin_frame_address(0))[0];   // the caller's frame
+    ErrorAddrIsFault = false;
+    Halt(ErrorCode);
+}
+
+void HandleErrorAddrFrame(int32_t code, void* addr, void* frame) {
+    ErrorCode = static_cast<uint16_t>(code);
+    ErrorAddr = addr;
+    ErrorBase = frame;
+    if (WalkGuard) siglongjmp(*WalkGuard, 1);
+    Halt(ErrorCode);
+}
+
+void HandleErrorAddrFrameInd(int32_t code, void* addr, void* frame) {
+    (void)addr;
+    // A frame holds the caller's frame at [0] and the return address at [1].
+    void** f = static_cast<void**>(frame);
+    void* callerAddr = f ? f[1] : nullptr;
+    void* callerFrame = f ? f[0] : nullptr;
+    ErrorAddrIsFault = false;
+    HandleErrorAddrFrame(code, callerAddr, callerFrame);
+}
+
+__attribute__((noinline)) void RangeError() {
+    HandleErrorAddrFrameInd(201, reinterpret_cast<void*>(&RangeError), __builtin_frame_address(0));
+}
+
+__attribute__((noinline)) void IOCheck() {
+    if (InOutRes == 0) return;
+    uint16_t code = InOutRes;
+    InOutRes = 0;
+    HandleErrorAddrFrameInd(code, reinterpret_cast<void*>(&IOCheck), __builtin_frame_address(0));
+}
