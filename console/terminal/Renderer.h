@@ -1,0 +1,66 @@
+// Turns the cells the program wants into the bytes that bring the terminal
+// up to date. Pure: cells in, bytes out. It keeps its belief of what the
+// terminal shows (a grid whose unknown cells are whatever was there before
+// the program started) and sends only the differences.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "console/terminal/Charset.h"
+#include "console/terminal/PlatformConsole.h"
+#include "console/terminal/ScreenGrid.h"
+#include "console/terminal/TermCaps.h"
+
+class Renderer {
+public:
+    // Attribute 0x07 (light grey on black, a console's usual start) is shown
+    // in the terminal's own default colours, so text the program writes in it
+    // looks like the rest of the terminal.
+    static constexpr uint8_t kDefaultAttr = 0x07;
+
+    Renderer(TermCaps caps, const Charset& charset, int width, int height);
+
+    int Width() const { return shown_.Width(); }
+    int Height() const { return shown_.Height(); }
+
+    // The terminal changed size: what it shows now is unknown.
+    void Resize(int width, int height);
+
+    // The program moved cells as the platform scroll does. When the move is a
+    // vertical scroll of whole rows, the terminal's scrolling region does it
+    // at the next Render; anything else is redrawn from the cells.
+    void NoteScroll(const SmallRect& source, const SmallRect& clip, Coord dest);
+
+    // The bytes that make the terminal show `wanted` (its known cells), with
+    // the cursor at wanted.Cursor and the default attributes set.
+    std::string Render(const ScreenGrid& wanted);
+
+    // The terminal's cursor is known to stand at (x, y) (asked at start).
+    void AssumeCursorAt(int x, int y);
+
+    // What the renderer believes the terminal shows.
+    const ScreenGrid& Shown() const { return shown_; }
+
+    // The bytes a character cell is shown with (never a control byte).
+    std::string Glyph(uint8_t ch) const;
+
+private:
+    struct PendingScroll {
+        int top, bottom, n;   // n > 0 moves rows up
+    };
+    void DoScroll(std::string& out, const PendingScroll& s);
+    void MoveTo(std::string& out, int x, int y, const ScreenGrid* wanted);
+    void SetAttr(std::string& out, int attr);
+    void DrawRow(std::string& out, const ScreenGrid& wanted, int y);
+    bool SkipCell(int x, int y) const;
+    int FgIndex(int attr) const;
+    int BgIndex(int attr) const;
+    bool NeedsBold(int attr) const;
+
+    TermCaps caps_;
+    std::string glyphs_[256];
+    ScreenGrid shown_;
+    std::vector<PendingScroll> scrolls_;
+    int curX_ = -1, curY_ = -1;   // -1: the terminal's cursor position is unknown
+    int curAttr_ = -1;            // -1: the terminal's attributes are unknown
+};
