@@ -1,0 +1,77 @@
+// An in-memory console installed for each test, with the window layer's
+// state set to a known start: the whole screen as the window, attribute 0x07,
+// no pending key.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "console/Crt.h"
+#include "console/CrtDriver.h"
+#include "console/CrtKeys.h"
+#include "console/terminal/MemoryConsole.h"
+
+class CrtTest : public ::testing::Test {
+protected:
+    void Install(int width, int height) {
+        con_ = std::make_unique<MemoryConsole>(width, height);
+        SetPlatform(con_.get());
+        WindMinX = WindMinY = 1;
+        WindMaxX = static_cast<uint32_t>(width);
+        WindMaxY = static_cast<uint32_t>(height);
+        TextAttr = 0x07;
+        PendingKey = 0;
+        PendingExtended = false;
+        AltCodeMode = false;
+        AltCodeValue = 0;
+        CheckEOF = false;
+    }
+    void SetUp() override { Install(80, 25); }
+    void TearDown() override { SetPlatform(nullptr); }
+
+    MemoryConsole& Con() { return *con_; }
+
+    // Writes bytes through the driver as one write statement would.
+    void Put(const std::string& bytes) {
+        TextRec f{};
+        f.Mode = ModeOutput;
+        f.BufferSize = TextBufferSize;
+        size_t done = 0;
+        while (done < bytes.size()) {
+            size_t n = std::min<size_t>(bytes.size() - done, TextBufferSize);
+            bytes.copy(reinterpret_cast<char*>(f.Buffer), n, done);
+            f.BufferPos = static_cast<int32_t>(n);
+            CrtWrite(f);
+            done += n;
+        }
+    }
+    // Row y (0-based) of the grid, columns [x0, x0 + n).
+    std::string Row(int y, int x0 = 0, int n = -1) {
+        if (n < 0) n = Con().Grid().Width() - x0;
+        std::string s;
+        for (int x = x0; x < x0 + n; x++) s += static_cast<char>(Con().CharAt(x, y));
+        return s;
+    }
+    void ExpectCursor(int x, int y) {
+        EXPECT_EQ(Con().Grid().Cursor.X, x);
+        EXPECT_EQ(Con().Grid().Cursor.Y, y);
+    }
+
+    std::unique_ptr<MemoryConsole> con_;
+};
+
+// Key events as the platform reports them.
+inline KeyEventRecord KeyDown(uint8_t ch, uint16_t scan, uint32_t state = 0, uint16_t vk = 0) {
+    KeyEventRecord k;
+    k.KeyDown = true;
+    k.VirtualKeyCode = vk;
+    k.VirtualScanCode = scan;
+    k.AsciiChar = ch;
+    k.ControlKeyState = state;
+    return k;
+}
+inline KeyEventRecord KeyUp(KeyEventRecord k) {
+    k.KeyDown = false;
+    return k;
+}
