@@ -1,4 +1,6 @@
 // Key codes: extended keys, modifiers, Alt codes and the pending key.
+#include <vector>
+
 #include "tests/console/CrtFixture.h"
 
 namespace {
