@@ -1,0 +1,200 @@
+// Reading the data file: the prompt, the file's layout, the tables shown and
+// the ways a bad file ends the run.
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "ProgramFixture.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class ReadTest : public ProgramTest {
+protected:
+    void SetUp() override {
+        ProgramTest::SetUp();
+        char tmpl[] = "/tmp/kelmarosz-read-XXXXXX";
+        ASSERT_NE(mkdtemp(tmpl), nullptr);
+        dir_ = tmpl;
+        old_ = fs::current_path();
+        fs::current_path(dir_);
+        FN = ShortString();
+    }
+    void TearDown() override {
+        fs::current_path(old_);
+        fs::remove_all(dir_);
+        ProgramTest::TearDown();
+    }
+    static void File(const std::string& name, const std::string& content) {
+        std::ofstream(name, std::ios::binary) << content;
+    }
+    // Reads the file, answering the prompt with name and every key wait.
+    void Read(const std::string& content, const std::string& typed = "adat") {
+        File("adat.dat", content);
+        Type(typed);
+        BEOLVAS(FN);
+    }
+    void ExpectMatrix(const std::vector<std::vector<int>>& rows) {
+        ASSERT_EQ(N, static_cast<int>(rows.size()));
+        for (int i = 0; i < N; i++) {
+            ASSERT_EQ(M, static_cast<int>(rows[i].size()));
+            for (int j = 0; j < M; j++) EXPECT_EQ(MAT.Cell[i + 1][j + 1], rows[i][j]) << i + 1 << "," << j + 1;
+        }
+    }
+
+    const std::string prompt_ = "F\xE1jln\xE9v (*.dat, opcion\xE1lis: 4x8_1,5x3,8_ures):";
+    fs::path dir_, old_;
+};
+
+TEST_F(ReadTest, WholeInputPhaseOfTheExample) {
+    Read("2 3\r\n0 5 0\r\n7 0 0\r\n", "adat");
+    EXPECT_EQ(FN.Str(), "adat");
+    ExpectMatrix({{0, -6, 0}, {-6, 0, 0}});
+    EXPECT_EQ(KeyWaits(), 3);
+    const std::vector<std::string> page = {
+        std::string(24, ' ') + "Kelmarosz keres\xE9se -- beolvas\xE1s",
+        prompt_ + "adat",
+        "A beolvas\xE1s siker\xFClt.",
+        "",
+        "       1   2   3",
+        "   1   0   5   0",
+        "   2   7   0   0",
+        "",
+        "\xDCres-nem \xFCres:",
+        "",
+        "       1   2   3",
+        "   1       *",
+        "   2   *",
+        "",
+        "Alapkonverzi\xF3 ut\xE1n:",
+        "",
+        "       1   2   3",
+        "   1   0  -6   0",
+        "   2  -6   0   0",
+        "",
+    };
+    for (size_t y = 0; y < page.size(); y++) EXPECT_EQ(Row(static_cast<int>(y)), page[y]) << "row " << y;
+    EXPECT_EQ(MAXRM.BFI, 1);
+    EXPECT_EQ(MAXRM.BFJ, 1);
+    EXPECT_EQ(MAXRM.JAI, 2);
+    EXPECT_EQ(MAXRM.JAJ, 3);
+}
+
+TEST_F(ReadTest, EnterOpensTheDefaultFile) {
+    fs::copy_file(fs::path(KELMAROSZ_DATA_DIR) / "4x8_1,5x3,8_ures.dat", "4x8_1,5x3,8_ures.dat");
+    Type("");
+    BEOLVAS(FN);
+    EXPECT_EQ(FN.Str(), "4x8_1,5x3,8_ures");
+    EXPECT_EQ(N, 4);
+    EXPECT_EQ(M, 8);
+    EXPECT_EQ(MAT.Cell[1][1], -32);
+    EXPECT_EQ(MAT.Cell[4][8], 0);
+}
+
+TEST_F(ReadTest, AFailedNameRepeatsThePromptOnTheNextLine) {
+    File("adat.dat", "1 1\n0\n");
+    fs::create_directory("mappa.dat");
+    Type("nincs");
+    Type("mappa");        // a directory does not open either
+    Type("adat.dat");     // the extension is always appended
+    Type("adat");
+    BEOLVAS(FN);
+    EXPECT_EQ(Row(1), prompt_ + "nincs");
+    EXPECT_EQ(Row(2), prompt_ + "mappa");
+    EXPECT_EQ(Row(3), prompt_ + "adat.dat");
+    EXPECT_EQ(Row(4), prompt_ + "adat");
+    EXPECT_EQ(Row(5), "A beolvas\xE1s siker\xFClt.");
+    EXPECT_EQ(FN.Str(), "adat");
+}
+
+TEST_F(ReadTest, ALongNameGetsACutExtension) {
+    std::string name(252, 'n');
+    File(name + ".da", "1 1\n0\n");
+    Type(name);
+    BEOLVAS(FN);
+    EXPECT_EQ(FN.Length(), 252);
+    EXPECT_EQ(N, 1);
+}
+
+struct LayoutCase {
+    const char* Name;
+    const char* Content;
+    std::vector<std::vector<int>> Converted;
+};
+
+const LayoutCase kLayouts[] = {
+    {"numbers_after_the_counts_and_rows_skipped", "2 3 99\n0 5 0 8\n7 0 0\n", {{0, -6, 0}, {-6, 0, 0}}},
+    {"rows_split_over_lines", "2 3\n0 5\n0\n7 0 0\n", {{0, -6, 0}, {-6, 0, 0}}},
+    {"lone_cr_line_ends", "2 3\r0 5 0\r7 0 0\r", {{0, -6, 0}, {-6, 0, 0}}},
+    {"missing_cells_are_empty", "2 3\n", {{0, 0, 0}, {0, 0, 0}}},
+    {"ctrl_z_ends_the_data", "2 3\n1 0 1\n\x1a" "5 5 5\n", {{-6, 0, -6}, {0, 0, 0}}},
+    {"tabs_and_other_bases", "2\t2\n$10 0\n-0 %1\n", {{-4, 0}, {0, -4}}},
+    {"sixteen_bit_extremes", "1 3\n-32768 0 32767\n", {{-3, 0, -3}}},
+};
+
+class FileLayoutTest : public ReadTest, public ::testing::WithParamInterface<LayoutCase> {};
+
+TEST_P(FileLayoutTest, ReadsTheMatrix) {
+    Read(GetParam().Content);
+    ExpectMatrix(GetParam().Converted);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, FileLayoutTest, ::testing::ValuesIn(kLayouts),
+                         [](const auto& info) { return std::string(info.param.Name); });
+
+struct BadCase {
+    const char* Name;
+    const char* Content;
+    int ExitCode;
+};
+
+const BadCase kBadFiles[] = {
+    {"no_empty_cell", "1 1\n4\n", 1},
+    {"empty_file", "", 1},
+    {"no_columns_many_rows", "12 0\n", 1},
+    {"negative_counts", "-3 -2\n", 1},
+    {"tenth_row", "10 1\n1\n2\n3\n4\n5\n6\n7\n8\n9\n0\n", 201},
+    {"tenth_column", "1 10\n0 0 0 0 0 0 0 0 0 0\n", 201},
+    {"cell_beyond_16_bits", "1 2\n0 32768\n", 201},
+    {"count_beyond_16_bits", "70000 1\n", 201},
+    {"decimal_point", "2 3\n0 1.5 0\n7 0 0\n", 106},
+    {"comma_after_number", "1 2\n5, 0\n", 106},
+    {"beyond_32_bits", "1 1\n2147483648\n", 106},
+    {"byte_order_mark", "\xEF\xBB\xBF" "1 1\n0\n", 106},
+};
+
+class BadFileTest : public ReadTest, public ::testing::WithParamInterface<BadCase> {};
+
+TEST_P(BadFileTest, EndsTheRun) {
+    EXPECT_EXIT(Read(GetParam().Content), ::testing::ExitedWithCode(GetParam().ExitCode), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, BadFileTest, ::testing::ValuesIn(kBadFiles),
+                         [](const auto& info) { return std::string(info.param.Name); });
+
+// The run without an empty cell ends only after the message and a key.
+TEST_F(ReadTest, NoEmptyCellShowsTheMessageAndWaits) {
+    File("adat.dat", "1 1\n4\n");
+    Type("adat");
+    EXPECT_EXIT(
+        {
+            // The third key wait is the one after the message: end there with
+            // a marker code the test can tell apart.
+            Con().SetOnEmptyWait([this] {
+                if (++keyWaits_ == 3) {
+                    // Rows 12 and 13 are the two empty lines before the message.
+                    bool seen = Row(14) == "Nincs \xFCres elem, Nincs megold\xE1s.";
+                    bool blanks = Row(11) == "" && Row(12) == "" && Row(13) == "";
+                    _exit(seen && blanks ? 42 : 43);
+                }
+                Con().PushKey(Key(' '));
+            });
+            BEOLVAS(FN);
+        },
+        ::testing::ExitedWithCode(42), "");
+}
+
+}  // namespace
