@@ -1,12 +1,503 @@
+// The platform console on the process's terminal. The terminal itself is the
+// screen buffer: the program's cells are kept in a grid and the renderer
+// sends the differences at every Present and before every wait. Nothing is
+// drawn or cleared at start and no alternate screen is used, so the last
+// page stays on the terminal after the run.
 #include "console/terminal/TerminalConsole.h"
 
-#include "console/terminal/MemoryConsole.h"
+#include <curses.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <term.h>
+#include <termios.h>
+#include <unistd.h>
 
-// Interim: until the terminal driver lands the program sees no screen.
-PlatformConsole& TheTerminalConsole() {
-    static MemoryConsole none;
-    none.SetQueryable(false);
-    return none;
+#include <algorithm>
+#include <cerrno>
+#include <clocale>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <memory>
+#include <string>
+
+#include "console/terminal/Charset.h"
+#include "console/terminal/KeyDecoder.h"
+#include "console/terminal/Renderer.h"
+#include "console/terminal/ScreenGrid.h"
+#include "console/terminal/TermCaps.h"
+
+namespace {
+
+// What a signal handler or fault handler needs to give the terminal back,
+// prepared in advance so restoring needs only write() and tcsetattr().
+struct EmergencyState {
+    char bytes[256];
+    size_t length = 0;
+    struct termios termios;
+    volatile sig_atomic_t haveTermios = 0;
+    volatile sig_atomic_t active = 0;
+};
+EmergencyState emergency;
+
+volatile sig_atomic_t resized = 0;
+
+// The kitty keyboard protocol, when the terminal has it: disambiguated
+// escapes (1), press/repeat/release events (2, for Alt codes), every key as
+// an escape so lone modifiers arrive too (8), and the text a key produces
+// (16) so characters of any keyboard layout come through as typed.
+constexpr const char* kKittyPush = "\x1b[>27u";
+constexpr const char* kKittyPop = "\x1b[<u";
+
+uint64_t NowMs() {
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<uint64_t>(ts.tv_sec) * 1000 + static_cast<uint64_t>(ts.tv_nsec) / 1000000;
 }
 
-void TerminalEmergencyRestore() {}
+void OnResize(int) { resized = 1; }
+
+void OnTerminatingSignal(int sig) {
+    TerminalEmergencyRestore();
+    signal(sig, SIG_DFL);
+    raise(sig);   // delivered with the default action once the handler returns
+}
+
+bool SameDevice(int a, int b) {
+    struct stat sa{}, sb{};
+    if (fstat(a, &sa) != 0 || fstat(b, &sb) != 0) return false;
+    return sa.st_rdev == sb.st_rdev;
+}
+
+// Finds "ESC [ <digits and ;> <final>" with the given private marker ('\0':
+// none) in buf; on success removes it and returns its parameters.
+bool TakeReport(std::string& buf, char marker, char final, std::string& params) {
+    for (size_t i = 0; i + 2 < buf.size(); i++) {
+        if (buf[i] != '\x1b' || buf[i + 1] != '[') continue;
+        size_t j = i + 2;
+        if (marker != '\0') {
+            if (buf[j] != marker) continue;
+            j++;
+        }
+        size_t start = j;
+        while (j < buf.size() && ((buf[j] >= '0' && buf[j] <= '9') || buf[j] == ';')) j++;
+        if (j < buf.size() && buf[j] == final) {
+            params = buf.substr(start, j - start);
+            buf.erase(i, j + 1 - i);
+            return true;
+        }
+    }
+    return false;
+}
+
+class TerminalConsole : public PlatformConsole {
+public:
+    TerminalConsole();
+
+    bool GetScreenBufferInfo(ScreenBufferInfo& info) override;
+    void SetCursorPosition(Coord pos) override;
+    void WriteOutputCharacter(uint8_t ch, Coord pos) override;
+    void WriteOutputAttribute(uint16_t attr, Coord pos) override;
+    void FillOutputCharacter(uint8_t ch, uint32_t length, Coord pos) override;
+    void FillOutputAttribute(uint16_t attr, uint32_t length, Coord pos) override;
+    void ScrollScreenBuffer(const SmallRect& source, const SmallRect& clip, Coord dest,
+                            uint8_t fillChar, uint16_t fillAttr) override;
+    uint32_t GetConsoleOutputCP() override { return outputCP_; }
+    void SetConsoleOutputCP(uint32_t cp) override { outputCP_ = cp; }
+    uint32_t GetACP() override { return 1250; }
+    void Sleep(uint32_t ms) override;
+    uint32_t GetNumberOfInputEvents() override;
+    bool ReadConsoleInput(InputRecord& rec) override;
+    void WaitForInput() override;
+    void Present() override { Flush(); }
+    void Restore() override;
+
+private:
+    void LoadCapabilities();
+    void ReadSize(int& width, int& height) const;
+    void EnterKeyMode();
+    void QueryTerminal();
+    void PrepareEmergency();
+    void InstallSignals();
+    void CheckResize();
+    void Flush();
+    void WriteAll(const std::string& bytes);
+    void Pump(int timeoutMs);
+    [[noreturn]] void EndLikeCtrlC();
+
+    bool outTty_ = false;
+    bool inTty_ = false;
+    bool sameTerminal_ = false;
+    bool outputDead_ = false;
+    bool inputEnded_ = false;
+    bool kitty_ = false;
+    bool keypad_ = false;
+    bool restored_ = false;
+    bool haveTerminfo_ = false;
+    uint32_t outputCP_ = 852;
+    struct termios saved_{};
+    bool termiosChanged_ = false;
+    std::string earlyInput_;   // keys typed while the terminal was being asked
+
+    TermCaps caps_;
+    Charset charset_;
+    ScreenGrid grid_;
+    std::unique_ptr<Renderer> renderer_;
+    std::unique_ptr<KeyDecoder> decoder_;
+};
+
+TerminalConsole::TerminalConsole() : charset_(Charset::FromLocale()) {
+    outTty_ = isatty(STDOUT_FILENO) == 1;
+    inTty_ = isatty(STDIN_FILENO) == 1;
+    sameTerminal_ = outTty_ && inTty_ && SameDevice(STDIN_FILENO, STDOUT_FILENO);
+    LoadCapabilities();
+
+    int width = 80, height = 25;
+    ReadSize(width, height);
+    grid_ = ScreenGrid(width, height);
+    renderer_ = std::make_unique<Renderer>(caps_, charset_, width, height);
+
+    EnterKeyMode();
+    QueryTerminal();
+
+    KeyDecoder::Options opt;
+    opt.PlainInput = !inTty_;
+    opt.Kitty = kitty_;
+    opt.EscTimeoutMs = 50;
+    decoder_ = std::make_unique<KeyDecoder>(haveTerminfo_ ? KeySequencesFromTerminfo() : BuiltinKeySequences(),
+                                            charset_, opt);
+    if (!earlyInput_.empty()) {
+        decoder_->Feed(reinterpret_cast<const uint8_t*>(earlyInput_.data()), earlyInput_.size(), NowMs());
+        earlyInput_.clear();
+    }
+
+    PrepareEmergency();
+    InstallSignals();
+}
+
+void TerminalConsole::LoadCapabilities() {
+    // The locale decides the terminal's encoding; only the character type
+    // part is taken, so number formatting stays untouched.
+    setlocale(LC_CTYPE, "");
+    charset_ = Charset::FromLocale();
+    if (outTty_ || inTty_) {
+        int err = 0;
+        haveTerminfo_ = setupterm(nullptr, outTty_ ? STDOUT_FILENO : STDIN_FILENO, &err) == OK;
+    }
+    if (haveTerminfo_) caps_ = TermCapsFromCurrentTerminal();
+    // TERM unset, unknown or without cursor addressing: the emulator in use
+    // almost surely speaks ANSI.
+    if (!haveTerminfo_ || caps_.cup.empty()) caps_ = AnsiFallbackCaps();
+}
+
+void TerminalConsole::ReadSize(int& width, int& height) const {
+    winsize ws{};
+    if (outTty_ && ioctl(STDOUT_FILENO, TIOCGWINSZ, &ws) == 0 && ws.ws_col > 0 && ws.ws_row > 0) {
+        // The console's coordinates are 16-bit.
+        width = std::min<int>(ws.ws_col, 4000);
+        height = std::min<int>(ws.ws_row, 4000);
+    }
+}
+
+void TerminalConsole::EnterKeyMode() {
+    if (!inTty_ || tcgetattr(STDIN_FILENO, &saved_) != 0) return;
+    struct termios t = saved_;
+    // Keys one by one, unechoed; Ctrl-S, Ctrl-Q, Ctrl-V, Ctrl-O reach the
+    // program and CR stays CR. Signals stay on but only Ctrl-C makes one.
+    t.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | IEXTEN);
+    t.c_lflag |= ISIG;
+    t.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | ICRNL | INLCR | IGNCR | ISTRIP);
+    t.c_cc[VMIN] = 1;
+    t.c_cc[VTIME] = 0;
+    t.c_cc[VSUSP] = _POSIX_VDISABLE;
+    t.c_cc[VQUIT] = _POSIX_VDISABLE;
+#ifdef VDSUSP
+    t.c_cc[VDSUSP] = _POSIX_VDISABLE;
+#endif
+    t.c_cc[VLNEXT] = _POSIX_VDISABLE;
+    t.c_cc[VDISCARD] = _POSIX_VDISABLE;
+    // TCSANOW, not TCSAFLUSH: keys typed ahead are kept.
+    if (tcsetattr(STDIN_FILENO, TCSANOW, &t) == 0) {
+        termiosChanged_ = true;
+        emergency.termios = saved_;
+        emergency.haveTermios = 1;
+    }
+}
+
+void TerminalConsole::QueryTerminal() {
+    if (!sameTerminal_ || !termiosChanged_) return;
+    // One round trip before any key is read: the cursor position, the kitty
+    // keyboard flags, and the primary device attributes, which every
+    // terminal answers last, so their arrival ends the wait.
+    std::string ask = caps_.u7 == "\x1b[6n" || caps_.u7.empty() ? std::string("\x1b[6n") : ExpandCap(caps_.u7);
+    ask += "\x1b[?u\x1b[c";
+    WriteAll(ask);
+    if (outputDead_) return;
+
+    std::string got, params;
+    const uint64_t deadline = NowMs() + 200;
+    bool done = false;
+    while (!done) {
+        uint64_t now = NowMs();
+        if (now >= deadline) break;
+        pollfd p{STDIN_FILENO, POLLIN, 0};
+        int r = poll(&p, 1, static_cast<int>(deadline - now));
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0 || !(p.revents & POLLIN)) break;
+        char buf[512];
+        ssize_t n = read(STDIN_FILENO, buf, sizeof buf);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        got.append(buf, static_cast<size_t>(n));
+        std::string probe = got;
+        done = TakeReport(probe, '?', 'c', params);
+    }
+
+    TakeReport(got, '?', 'c', params);
+    if (TakeReport(got, '?', 'u', params)) kitty_ = true;
+    if (TakeReport(got, '\0', 'R', params)) {
+        int row = std::atoi(params.c_str());
+        size_t semi = params.find(';');
+        int col = semi == std::string::npos ? 1 : std::atoi(params.c_str() + semi + 1);
+        if (row >= 1 && col >= 1 && row <= grid_.Height() && col <= grid_.Width()) {
+            grid_.Cursor = Coord{static_cast<int16_t>(col - 1), static_cast<int16_t>(row - 1)};
+            renderer_->AssumeCursorAt(col - 1, row - 1);
+        }
+    }
+    earlyInput_ = got;
+
+    std::string modes;
+    if (!caps_.smkx.empty()) {
+        modes += ExpandCap(caps_.smkx);
+        keypad_ = true;
+    }
+    if (kitty_) modes += kKittyPush;
+    WriteAll(modes);
+}
+
+void TerminalConsole::PrepareEmergency() {
+    std::string s;
+    if (outTty_) {
+        s += ExpandCap(caps_.sgr0);
+        s += ExpandCap(caps_.cnorm);
+        if (keypad_) s += ExpandCap(caps_.rmkx);
+        if (kitty_) s += kKittyPop;
+    }
+    if (s.size() > sizeof emergency.bytes) s.clear();
+    std::memcpy(emergency.bytes, s.data(), s.size());
+    emergency.length = s.size();
+    emergency.active = 1;
+}
+
+void TerminalConsole::InstallSignals() {
+    if (!outTty_ && !termiosChanged_) return;
+    for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
+        struct sigaction old{};
+        sigaction(sig, nullptr, &old);
+        if (old.sa_handler == SIG_IGN) continue;   // e.g. nohup: leave it ignored
+        struct sigaction sa{};
+        sa.sa_handler = OnTerminatingSignal;
+        sigemptyset(&sa.sa_mask);
+        sigaction(sig, &sa, nullptr);
+    }
+    if (outTty_) {
+        struct sigaction sa{};
+        sa.sa_handler = OnResize;
+        sigemptyset(&sa.sa_mask);
+        sa.sa_flags = SA_RESTART;
+        sigaction(SIGWINCH, &sa, nullptr);
+    }
+}
+
+void TerminalConsole::CheckResize() {
+    if (!resized) return;
+    resized = 0;
+    int width = grid_.Width(), height = grid_.Height();
+    ReadSize(width, height);
+    if (width == grid_.Width() && height == grid_.Height()) return;
+    grid_.Resize(width, height);
+    renderer_->Resize(width, height);
+}
+
+bool TerminalConsole::GetScreenBufferInfo(ScreenBufferInfo& info) {
+    if (!outTty_) return false;
+    CheckResize();
+    info.Size = Coord{static_cast<int16_t>(grid_.Width()), static_cast<int16_t>(grid_.Height())};
+    info.CursorPosition = grid_.Cursor;
+    info.Attributes = Renderer::kDefaultAttr;   // the terminal's own colours
+    info.Window = SmallRect{0, 0, static_cast<int16_t>(grid_.Width() - 1), static_cast<int16_t>(grid_.Height() - 1)};
+    info.MaximumWindowSize = info.Size;
+    return true;
+}
+
+void TerminalConsole::SetCursorPosition(Coord pos) {
+    if (!outTty_) return;
+    CheckResize();
+    if (grid_.Inside(pos.X, pos.Y)) grid_.Cursor = pos;
+}
+
+void TerminalConsole::WriteOutputCharacter(uint8_t ch, Coord pos) {
+    if (!outTty_) return;
+    CheckResize();
+    grid_.StoreChar(ch, pos);
+}
+
+void TerminalConsole::WriteOutputAttribute(uint16_t attr, Coord pos) {
+    if (!outTty_) return;
+    CheckResize();
+    grid_.StoreAttr(static_cast<uint8_t>(attr), pos);
+}
+
+void TerminalConsole::FillOutputCharacter(uint8_t ch, uint32_t length, Coord pos) {
+    if (!outTty_) return;
+    CheckResize();
+    grid_.FillChar(ch, length, pos);
+}
+
+void TerminalConsole::FillOutputAttribute(uint16_t attr, uint32_t length, Coord pos) {
+    if (!outTty_) return;
+    CheckResize();
+    grid_.FillAttr(static_cast<uint8_t>(attr), length, pos);
+}
+
+void TerminalConsole::ScrollScreenBuffer(const SmallRect& source, const SmallRect& clip, Coord dest,
+                                         uint8_t fillChar, uint16_t fillAttr) {
+    if (!outTty_) return;
+    CheckResize();
+    grid_.Scroll(source, clip, dest, fillChar, static_cast<uint8_t>(fillAttr));
+    renderer_->NoteScroll(source, clip, dest);
+}
+
+void TerminalConsole::Flush() {
+    if (!outTty_ || outputDead_ || restored_) return;
+    CheckResize();
+    WriteAll(renderer_->Render(grid_));
+}
+
+void TerminalConsole::WriteAll(const std::string& bytes) {
+    size_t done = 0;
+    while (done < bytes.size() && !outputDead_) {
+        ssize_t n = write(STDOUT_FILENO, bytes.data() + done, bytes.size() - done);
+        if (n > 0) {
+            done += static_cast<size_t>(n);
+        } else if (n < 0 && errno == EINTR) {
+            continue;
+        } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            // Someone made the terminal non-blocking: wait until it drains.
+            pollfd p{STDOUT_FILENO, POLLOUT, 0};
+            int r = poll(&p, 1, 5000);
+            if (r == 0 || (r > 0 && (p.revents & (POLLERR | POLLHUP | POLLNVAL)))) outputDead_ = true;
+        } else {
+            outputDead_ = true;   // hung up or closed: the screen is gone, the run goes on
+        }
+    }
+}
+
+void TerminalConsole::Pump(int timeoutMs) {
+    if (inputEnded_) return;
+    pollfd p{STDIN_FILENO, POLLIN, 0};
+    int r = poll(&p, 1, timeoutMs);
+    if (r > 0) {
+        if (p.revents & POLLIN) {
+            uint8_t buf[4096];
+            ssize_t n = read(STDIN_FILENO, buf, sizeof buf);
+            if (n > 0) {
+                decoder_->Feed(buf, static_cast<size_t>(n), NowMs());
+            } else if (n == 0 || (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK)) {
+                inputEnded_ = true;
+            }
+        } else if (p.revents & (POLLHUP | POLLERR | POLLNVAL)) {
+            inputEnded_ = true;   // nothing left to read and nothing will come
+        }
+    } else if (r < 0 && errno != EINTR && errno != EAGAIN) {
+        inputEnded_ = true;
+    }
+    if (inputEnded_) decoder_->Finish();
+    else decoder_->Tick(NowMs());
+}
+
+uint32_t TerminalConsole::GetNumberOfInputEvents() {
+    Pump(0);
+    return static_cast<uint32_t>(decoder_->Available());
+}
+
+bool TerminalConsole::ReadConsoleInput(InputRecord& rec) {
+    if (decoder_->Available() == 0) Pump(0);
+    return decoder_->Pop(rec);
+}
+
+void TerminalConsole::WaitForInput() {
+    Flush();
+    while (decoder_->Available() == 0) {
+        if (inputEnded_) EndLikeCtrlC();
+        if (resized) Flush();   // repaint what a resize may have disturbed
+        // Sleep in poll; wake only for the decoder's ESC deadline.
+        Pump(decoder_->MsUntilDeadline(NowMs()));
+    }
+}
+
+void TerminalConsole::Sleep(uint32_t ms) {
+    Flush();
+    timespec want{static_cast<time_t>(ms / 1000), static_cast<long>(ms % 1000) * 1000000L};
+    timespec left{};
+    // A resize interrupts the sleep; go on with the time that is left.
+    while (nanosleep(&want, &left) != 0 && errno == EINTR) want = left;
+}
+
+void TerminalConsole::EndLikeCtrlC() {
+    Restore();
+    signal(SIGINT, SIG_DFL);
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGINT);
+    sigprocmask(SIG_UNBLOCK, &set, nullptr);
+    raise(SIGINT);
+    _exit(130);
+}
+
+void TerminalConsole::Restore() {
+    if (restored_) return;
+    if (outTty_ && !outputDead_) {
+        CheckResize();
+        std::string s = renderer_->Render(grid_);
+        s += ExpandCap(caps_.cnorm);
+        if (keypad_) s += ExpandCap(caps_.rmkx);
+        if (kitty_) s += kKittyPop;
+        WriteAll(s);
+    }
+    restored_ = true;
+    emergency.active = 0;
+    if (termiosChanged_) tcsetattr(STDIN_FILENO, TCSANOW, &saved_);
+}
+
+TerminalConsole* instance = nullptr;
+
+void RestoreAtExit() {
+    if (instance != nullptr) instance->Restore();
+}
+
+}  // namespace
+
+PlatformConsole& TheTerminalConsole() {
+    if (instance == nullptr) {
+        // Never destroyed: the exit hook and signal paths may need it last.
+        instance = new TerminalConsole();
+        atexit(RestoreAtExit);
+    }
+    return *instance;
+}
+
+void TerminalEmergencyRestore() {
+    if (!emergency.active) return;
+    emergency.active = 0;
+    size_t done = 0;
+    while (done < emergency.length) {
+        ssize_t n = write(STDOUT_FILENO, emergency.bytes + done, emergency.length - done);
+        if (n > 0) done += static_cast<size_t>(n);
+        else if (n < 0 && errno == EINTR) continue;
+        else break;
+    }
+    if (emergency.haveTermios) tcsetattr(STDIN_FILENO, TCSANOW, &emergency.termios);
+}
