@@ -53,12 +53,20 @@ public:
     bool Pop(InputRecord& out);
 
 private:
+    struct Unit;   // one decoded key, a sequence to drop, or "wait for more"
     void Decode(bool force);
+    Unit DecodeUnit(const uint8_t* p, size_t n, bool force) const;
+    Unit DecodeSequence(const uint8_t* p, size_t n, bool force) const;
+    Unit DecodeTyped(const uint8_t* p, size_t n, bool force) const;
+    void Emit(const Unit& u);
+    void Push(const KeyEventRecord& ev);
+
     std::vector<KeySequence> seqs_;
     const Charset& charset_;
     Options opt_;
     std::string pending_;
-    uint64_t pendingSince_ = 0;
+    uint64_t pendingSince_ = 0;   // when the last byte arrived
     bool lastWasCR_ = false;
+    bool skipping_ = false;       // dropping the rest of an overlong sequence
     std::deque<InputRecord> events_;
 };

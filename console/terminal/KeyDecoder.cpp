@@ -1,0 +1,242 @@
+#include "console/terminal/KeyDecoder.h"
+
+#include <algorithm>
+#include <cstring>
+#include <set>
+
+#include "console/terminal/KeyEscapes.h"
+#include "console/terminal/KeyLayout.h"
+
+namespace {
+
+constexpr uint8_t ESC = 0x1B;
+// Longer than any key sequence; more is garbage and must not grow memory.
+constexpr size_t kMaxPending = 64;
+
+}  // namespace
+
+struct KeyDecoder::Unit {
+    enum Kind {
+        None,   // not an escape sequence: the caller tries the next reading
+        Key,
+        Skip,   // bytes that mean nothing to us (reports, unknown sequences, unmappable characters)
+        Wait,   // could still become a longer sequence or character
+    };
+    Kind K = None;
+    size_t Used = 0;
+    KeyEventRecord Ev;
+    int EventType = 0;     // kitty: 0 not given, 1 press, 2 repeat, 3 release
+    bool FromCsi = false;  // a CSI form: with the kitty protocol on, its release is reported
+
+    static Unit Make(Kind k, size_t used) {
+        Unit u;
+        u.K = k;
+        u.Used = used;
+        return u;
+    }
+    static Unit MakeKey(const KeyEventRecord& ev, size_t used) {
+        Unit u = Make(Key, used);
+        u.Ev = ev;
+        u.Ev.KeyDown = true;
+        return u;
+    }
+};
+
+KeyDecoder::KeyDecoder(std::vector<KeySequence> sequences, const Charset& charset, Options options)
+    : charset_(charset), opt_(options) {
+    if (opt_.EscTimeoutMs < 0) opt_.EscTimeoutMs = 0;
+    // Only escape sequences belong in the table: a single byte or a
+    // sequence starting otherwise is typed text. The first meaning of a
+    // string wins, so terminfo's reading goes before the built-in one.
+    std::set<std::string> seen;
+    for (KeySequence& s : sequences) {
+        if (s.Bytes.size() < 2 || static_cast<uint8_t>(s.Bytes[0]) != ESC) continue;
+        if (!seen.insert(s.Bytes).second) continue;
+        seqs_.push_back(std::move(s));
+    }
+}
+
+void KeyDecoder::Feed(const uint8_t* data, size_t n, uint64_t nowMs) {
+    if (data == nullptr || n == 0) return;
+    pendingSince_ = nowMs;
+    pending_.append(reinterpret_cast<const char*>(data), n);
+    Decode(false);
+}
+
+void KeyDecoder::Tick(uint64_t nowMs) {
+    if (pending_.empty() && !skipping_) return;
+    if (nowMs < pendingSince_ || nowMs - pendingSince_ < static_cast<uint64_t>(opt_.EscTimeoutMs)) return;
+    skipping_ = false;
+    Decode(true);
+}
+
+void KeyDecoder::Finish() {
+    skipping_ = false;
+    Decode(true);
+}
+
+int KeyDecoder::MsUntilDeadline(uint64_t nowMs) const {
+    if (pending_.empty() && !skipping_) return -1;
+    uint64_t elapsed = nowMs > pendingSince_ ? nowMs - pendingSince_ : 0;
+    uint64_t timeout = static_cast<uint64_t>(opt_.EscTimeoutMs);
+    return elapsed >= timeout ? 0 : static_cast<int>(timeout - elapsed);
+}
+
+bool KeyDecoder::Pop(InputRecord& out) {
+    if (events_.empty()) return false;
+    out = events_.front();
+    events_.pop_front();
+    return true;
+}
+
+void KeyDecoder::Decode(bool force) {
+    const uint8_t* data = reinterpret_cast<const uint8_t*>(pending_.data());
+    const size_t size = pending_.size();
+    size_t pos = 0;
+    while (pos < size) {
+        const uint8_t* p = data + pos;
+        const size_t n = size - pos;
+        if (skipping_) {
+            // The tail of an overlong sequence: parameters, then its final byte.
+            if (p[0] >= 0x20 && p[0] <= 0x3F) {
+                pos++;
+                continue;
+            }
+            skipping_ = false;
+            if (p[0] >= 0x40 && p[0] <= 0x7E) pos++;
+            continue;
+        }
+        if (opt_.PlainInput && (p[0] == 13 || p[0] == 10)) {
+            // Piped text: CR, LF and CR LF each end one line.
+            if (p[0] == 10 && lastWasCR_) {
+                lastWasCR_ = false;
+                pos++;
+                continue;
+            }
+            Emit(Unit::MakeKey(NamedKeyEvent(NamedKey::Enter, 0), 1));
+            lastWasCR_ = p[0] == 13;
+            pos++;
+            continue;
+        }
+        Unit u = DecodeUnit(p, n, force);
+        if (u.K == Unit::Wait) {
+            if (!force && n < kMaxPending) break;
+            if (!force) {
+                // A sequence that never ends: drop it and what follows of it.
+                skipping_ = true;
+                pos = size;
+                break;
+            }
+            u = Unit::Make(Unit::Skip, 1);   // cannot happen when forced; keeps progress certain
+        }
+        lastWasCR_ = false;
+        if (u.K == Unit::Key) Emit(u);
+        pos += std::clamp<size_t>(u.Used, 1, n);
+    }
+    pending_.erase(0, pos);
+}
+
+KeyDecoder::Unit KeyDecoder::DecodeUnit(const uint8_t* p, size_t n, bool force) const {
+    if (p[0] != ESC) return DecodeTyped(p, n, force);
+    if (n == 1) return force ? Unit::MakeKey(NamedKeyEvent(NamedKey::Escape, 0), 1) : Unit::Make(Unit::Wait, 0);
+    Unit u = DecodeSequence(p, n, force);
+    if (u.K != Unit::None) return u;
+
+    // ESC before a key is Alt with that key.
+    Unit v;
+    if (p[1] == ESC) {
+        if (n == 2) return force ? Unit::MakeKey(NamedKeyEvent(NamedKey::Escape, 0), 1) : Unit::Make(Unit::Wait, 0);
+        v = DecodeSequence(p + 1, n - 1, force);
+        // ESC ESC and no sequence: two Esc presses.
+        if (v.K == Unit::None) return Unit::MakeKey(NamedKeyEvent(NamedKey::Escape, 0), 1);
+    } else {
+        v = DecodeTyped(p + 1, n - 1, force);
+    }
+    if (v.K == Unit::Wait) return v;
+    v.Used += 1;
+    if (v.K == Unit::Key) v.Ev.ControlKeyState |= LEFT_ALT_PRESSED;
+    return v;
+}
+
+KeyDecoder::Unit KeyDecoder::DecodeSequence(const uint8_t* p, size_t n, bool force) const {
+    // The longest table string that p starts with, and whether a longer one
+    // could still arrive.
+    const KeySequence* best = nullptr;
+    bool longer = false;
+    for (const KeySequence& s : seqs_) {
+        const size_t len = s.Bytes.size();
+        if (len <= n) {
+            if ((best == nullptr || len > best->Bytes.size()) && std::memcmp(p, s.Bytes.data(), len) == 0)
+                best = &s;
+        } else if (!longer && std::memcmp(p, s.Bytes.data(), n) == 0) {
+            longer = true;
+        }
+    }
+    if (longer && !force) return Unit::Make(Unit::Wait, 0);
+
+    EscapeParse g = ParseEscape(p, n);
+    if (best != nullptr && !(g.St == EscapeParse::Complete && g.Length > best->Bytes.size())) {
+        Unit u = Unit::MakeKey(best->Event, best->Bytes.size());
+        u.FromCsi = p[1] == '[';
+        return u;
+    }
+    switch (g.St) {
+    case EscapeParse::Complete:
+        if (g.IsKey) {
+            Unit u = Unit::MakeKey(g.Event, g.Length);
+            u.EventType = g.EventType;
+            u.FromCsi = p[1] == '[';
+            return u;
+        }
+        return Unit::Make(Unit::Skip, g.Length);
+    case EscapeParse::Broken:
+        return Unit::Make(Unit::Skip, g.Length);
+    case EscapeParse::Incomplete:
+        if (!force) return Unit::Make(Unit::Wait, 0);
+        // Given up: ESC [ or ESC O alone was Alt with [ or O; a started
+        // sequence with parameters is dropped.
+        return n == 2 ? Unit::Make(Unit::None, 0) : Unit::Make(Unit::Skip, n);
+    case EscapeParse::NotASequence:
+        break;
+    }
+    return Unit::Make(Unit::None, 0);
+}
+
+KeyDecoder::Unit KeyDecoder::DecodeTyped(const uint8_t* p, size_t n, bool force) const {
+    if (p[0] < 0x80) return Unit::MakeKey(ByteKeyEvent(p[0], opt_.PlainInput), 1);
+    uint8_t ch = 0;
+    bool ok = false;
+    size_t used = std::min(charset_.In(p, n, ch, ok), n);
+    if (used == 0) return force ? Unit::Make(Unit::Skip, 1) : Unit::Make(Unit::Wait, 0);
+    if (!ok) return Unit::Make(Unit::Skip, used);   // no Windows-1250 form
+    return Unit::MakeKey(ByteKeyEvent(ch, opt_.PlainInput), used);
+}
+
+void KeyDecoder::Push(const KeyEventRecord& ev) {
+    InputRecord rec;
+    rec.EventType = KEY_EVENT;
+    rec.Key = ev;
+    rec.Key.RepeatCount = 1;
+    events_.push_back(rec);
+}
+
+void KeyDecoder::Emit(const Unit& u) {
+    KeyEventRecord ev = u.Ev;
+    // Without the kitty protocol on, every press gives its own up event at
+    // once, and a stray release report would be a second one: dropped.
+    if (u.EventType == 3) {
+        if (!opt_.Kitty) return;
+        ev.KeyDown = false;
+        Push(ev);
+        return;
+    }
+    ev.KeyDown = true;
+    Push(ev);
+    // With it on, CSI forms report their release later (an absent event
+    // type means press); the other forms and typed bytes do not.
+    const bool releaseFollows = opt_.Kitty && (u.FromCsi || u.EventType != 0);
+    if (!releaseFollows) {
+        ev.KeyDown = false;
+        Push(ev);
+    }
+}
