@@ -12,6 +12,7 @@ void Halt(int32_t code) {
 }
 
 __attribute__((noinline)) void RunError(uint16_t code) {
+    if (WalkGuard) siglongjmp(*WalkGuard, 1);   // inside the caller walk: ends only the walk
     ErrorCode = code;
     ErrorAddr = __builtin_return_address(0);
     ErrorBase = static_cast<void**>(__builtin_frame_address(0))[0];   // the caller's frame
@@ -20,10 +21,12 @@ __attribute__((noinline)) void RunError(uint16_t code) {
 }
 
 void HandleErrorAddrFrame(int32_t code, void* addr, void* frame) {
+    // An error inside the report's caller walk only ends the walk; the report
+    // and the exit code stay those of the first error.
+    if (WalkGuard) siglongjmp(*WalkGuard, 1);
     ErrorCode = static_cast<uint16_t>(code);
     ErrorAddr = addr;
     ErrorBase = frame;
-    if (WalkGuard) siglongjmp(*WalkGuard, 1);
     Halt(ErrorCode);
 }
 
@@ -33,7 +36,7 @@ void HandleErrorAddrFrameInd(int32_t code, void* addr, void* frame) {
     void** f = static_cast<void**>(frame);
     void* callerAddr = f ? f[1] : nullptr;
     void* callerFrame = f ? f[0] : nullptr;
-    ErrorAddrIsFault = false;
+    if (!WalkGuard) ErrorAddrIsFault = false;
     HandleErrorAddrFrame(code, callerAddr, callerFrame);
 }
 
