@@ -51,6 +51,8 @@ KeyDecoder::KeyDecoder(std::vector<KeySequence> sequences, const Charset& charse
     std::set<std::string> seen;
     for (KeySequence& s : sequences) {
         if (s.Bytes.size() < 2 || static_cast<uint8_t>(s.Bytes[0]) != ESC) continue;
+        // A bare introducer would cut every longer sequence short.
+        if (s.Bytes.size() == 2 && (s.Bytes[1] == '[' || s.Bytes[1] == 'O')) continue;
         if (!seen.insert(s.Bytes).second) continue;
         seqs_.push_back(std::move(s));
     }

@@ -151,14 +151,17 @@ void InterpretCsi(const Params& prm, uint8_t final, EscapeParse& r) {
     NamedKey k{};
     if (final == 'u') {
         long code = prm.Get(0, 0, -1);
-        if (code < 0) return;
+        long text = prm.Get(2, 0, 0);
+        // Code 0 carries text that no key produced (an input method): the
+        // first character stands for itself.
+        if (code == 0) code = text;
+        if (code <= 0) return;
         if (KittyFunctionalKey(code, k)) {
             r.Event = NamedKeyEvent(k, mods);
             r.IsKey = true;
             return;
         }
         long shifted = prm.Get(0, 1, 0);
-        long text = prm.Get(2, 0, 0);
         r.IsKey = CodePointKeyEvent(static_cast<uint32_t>(code), static_cast<uint32_t>(shifted),
                                     static_cast<uint32_t>(text), mods, r.Event);
         return;

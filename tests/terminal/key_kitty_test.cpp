@@ -95,6 +95,7 @@ TEST(KeyKitty, KeyCodes) {
         {"\x1b[97;2;65u", 'A', 30, 'A', S},        {"\x1b[225u", 0, 0, 0xE1, 0},
         {"\x1b[337;2u", 0, 0, 0xD5, S},            {"\x1b[225:193;2u", 0, 0, 0xC1, S},
         {"\x1b[2;1:1~", VK_INSERT, 82, 0, E},      {"\x1b[P", 0x70, 59, 0, 0},
+        {"\x1b[97;;97u", 'A', 30, 'a', 0},         {"\x1b[0;;337u", 0, 0, 0xF5, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::PrintToString(std::string(c.Bytes)));
@@ -102,6 +103,7 @@ TEST(KeyKitty, KeyCodes) {
     }
     // A code point with no Windows-1250 form is no key.
     EXPECT_EQ(KittyEvs("\x1b[20013u"), std::vector<Ev>{});
+    EXPECT_EQ(KittyEvs("\x1b[0u"), std::vector<Ev>{});
     // The codes a key wait reads for some of them.
     EXPECT_EQ(Codes(Decode("\x1b[57414u\x1b[9;2u\x1b[57364;3u\x1b[49;3u", Kitty())),
               (std::vector<int>{13, 0, 15, 0, 104, 0, 120}));
