@@ -35,7 +35,7 @@ namespace {
 // prepared in advance so restoring needs only write() and tcsetattr().
 struct EmergencyState {
     char bytes[256];
-    size_t length = 0;
+    volatile size_t length = 0;
     struct termios termios;
     volatile sig_atomic_t haveTermios = 0;
     volatile sig_atomic_t active = 0;
@@ -159,6 +159,9 @@ TerminalConsole::TerminalConsole() : charset_(Charset::FromLocale()) {
     grid_ = ScreenGrid(width, height);
     renderer_ = std::make_unique<Renderer>(caps_, charset_, width, height);
 
+    // Handlers first, so a Ctrl-C during the start-up query still gives the
+    // terminal modes back.
+    InstallSignals();
     EnterKeyMode();
     QueryTerminal();
 
@@ -174,7 +177,6 @@ TerminalConsole::TerminalConsole() : charset_(Charset::FromLocale()) {
     }
 
     PrepareEmergency();
-    InstallSignals();
 }
 
 void TerminalConsole::LoadCapabilities() {
@@ -223,6 +225,7 @@ void TerminalConsole::EnterKeyMode() {
         termiosChanged_ = true;
         emergency.termios = saved_;
         emergency.haveTermios = 1;
+        emergency.active = 1;
     }
 }
 
@@ -286,13 +289,14 @@ void TerminalConsole::PrepareEmergency() {
         if (kitty_) s += kKittyPop;
     }
     if (s.size() > sizeof emergency.bytes) s.clear();
+    emergency.length = 0;   // a signal arriving meanwhile sends nothing half-made
     std::memcpy(emergency.bytes, s.data(), s.size());
     emergency.length = s.size();
     emergency.active = 1;
 }
 
 void TerminalConsole::InstallSignals() {
-    if (!outTty_ && !termiosChanged_) return;
+    if (!outTty_ && !inTty_) return;
     for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
         struct sigaction old{};
         sigaction(sig, nullptr, &old);
