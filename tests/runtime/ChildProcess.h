@@ -1,0 +1,20 @@
+// Runs a test program as a child process and collects what it leaves behind.
+#pragma once
+#include <string>
+#include <vector>
+
+enum class StdErrTarget { Pipe, Closed, Full };
+
+struct ChildResult {
+    bool exited = false;     // ended by exit, not by a signal or the time limit
+    int exitCode = -1;
+    int signal = 0;
+    bool timedOut = false;
+    std::string out;
+    std::string err;
+};
+
+// Runs path with args; standard input is /dev/null. Kills the child after
+// timeoutSeconds, so that a hang shows as a failure, not a stuck test run.
+ChildResult RunChild(const std::string& path, const std::vector<std::string>& args,
+                     StdErrTarget errTarget = StdErrTarget::Pipe, int timeoutSeconds = 20);

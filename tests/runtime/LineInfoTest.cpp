@@ -1,0 +1,144 @@
+// The line lookup and the back-trace line, in the test process itself.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include "runtime/core/EndState.h"
+#include "runtime/system/LineInfo.h"
+#include "runtime/system/RoutineNames.h"
+
+namespace {
+
+const std::string ThisSource = "tests/runtime/LineInfoTest.cpp";
+
+int LineOfMarker(const std::string& marker) {
+    std::ifstream in(std::string(PROBE_SOURCE_DIR) + "/LineInfoTest.cpp");
+    std::string text;
+    for (int n = 1; std::getline(in, text); n++)
+        if (text.size() >= marker.size() + 4 && text.compare(text.size() - marker.size() - 4, std::string::npos, "// @" + marker) == 0)
+            return n;
+    return -1;
+}
+
+volatile int Sink = 0;
+
+__attribute__((noinline)) void* ReturnAddress() {
+    Sink = Sink + 1;
+    return __builtin_return_address(0);
+}
+
+__attribute__((noinline)) void* CALLINGROUTINE() {
+    void* a = ReturnAddress();  // @call-line
+    Sink = Sink + 1;
+    return a;
+}
+
+std::string Hex(void* a) { return HexAddr(a).Str(); }
+
+TEST(RoutineNames, DisplayNames) {
+    struct Case {
+        const char* raw;
+        const char* shown;
+    } cases[] = {
+        {"main", "main"},
+        {"_Z7BEOLVASv", "BEOLVAS"},
+        {"_Z10KIIRMATRIXiiii", "KIIRMATRIX"},
+        {"_ZL5LOCALv", "LOCAL"},
+        {"_ZN12_GLOBAL__N_17FAILINGEi", "FAILING"},
+        {"_ZN7Rutinok5UJLAPEv", "Rutinok::UJLAP"},
+        {"_ZNK3Foo3barEv", "Foo::bar"},
+        {"_ZNSt6vectorE", "std::vector"},
+        // What this does not read stays as it is.
+        {"_ZN3FooC2Ev", "_ZN3FooC2Ev"},
+        {"_Z99x", "_Z99x"},
+        {"_Z", "_Z"},
+        {"", ""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(RoutineDisplayName(c.raw).Str(), c.shown) << c.raw;
+    EXPECT_EQ(RoutineDisplayName(nullptr).Str(), "");
+}
+
+TEST(RoutineNames, SourceNamesNeverShowABuildPath) {
+    struct Case {
+        const char* raw;
+        const char* shown;
+    } cases[] = {
+        {"kelmarosz.cpp", "kelmarosz.cpp"},
+        {"Rutinok/AltRutinok.cpp", "Rutinok/AltRutinok.cpp"},
+        {"./kelmarosz.cpp", "kelmarosz.cpp"},
+        {"/home/someone/build/kelmarosz.cpp", "kelmarosz.cpp"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(SourceDisplayName(c.raw).Str(), c.shown) << c.raw;
+}
+
+class LineLookup : public ::testing::Test {
+protected:
+    void SetUp() override {
+        saved_ = BackTraceStrFunc;
+        LineInfoModule.Init();
+    }
+    void TearDown() override {
+        LineInfoModule.Fini();
+        BackTraceStrFunc = saved_;
+    }
+    BackTraceStrFuncType saved_ = nullptr;
+};
+
+TEST_F(LineLookup, ReturnAddressNamesTheLineOfTheCall) {
+    void* ret = CALLINGROUTINE();
+    ShortString routine, source;
+    int32_t line = -1;
+    EXPECT_TRUE(GetLineInfo(static_cast<char*>(ret) - 1, routine, source, line));
+    EXPECT_EQ(routine.Str(), "CALLINGROUTINE");
+    EXPECT_EQ(source.Str(), ThisSource);
+    EXPECT_EQ(line, LineOfMarker("call-line"));
+
+    EXPECT_EQ(StabBackTraceStr(ret).Str(),
+              "  $" + Hex(ret) + "  CALLINGROUTINE,  line " + std::to_string(LineOfMarker("call-line")) + " of " + ThisSource);
+    // The formatter is back in place after its own lookup.
+    EXPECT_EQ(BackTraceStrFunc, StabBackTraceStr);
+}
+
+TEST_F(LineLookup, RoutineStartHasLineZero) {
+    void* start = reinterpret_cast<void*>(&CALLINGROUTINE);
+    ShortString routine, source;
+    int32_t line = -1;
+    GetLineInfo(start, routine, source, line);
+    EXPECT_EQ(routine.Str(), "CALLINGROUTINE");
+    EXPECT_EQ(source.Str(), ThisSource);
+    EXPECT_EQ(line, 0);
+}
+
+TEST_F(LineLookup, ForeignCodeGivesTheAddressOnly) {
+    // The C library's code, even where the system has debug information for it.
+    void* foreign = reinterpret_cast<void*>(&std::fputs);
+    ShortString routine = "x", source = "y";
+    int32_t line = -1;
+    GetLineInfo(foreign, routine, source, line);
+    EXPECT_EQ(routine.Str(), "");
+    EXPECT_EQ(source.Str(), "");
+    EXPECT_EQ(line, 0);
+    EXPECT_EQ(StabBackTraceStr(foreign).Str(), "  $" + Hex(foreign));
+    EXPECT_EQ(StabBackTraceStr(nullptr).Str(), "  $0000000000000000");
+    EXPECT_EQ(SysBackTraceStr(reinterpret_cast<void*>(0xABCDEF01)).Str(), "  $00000000ABCDEF01");
+}
+
+TEST_F(LineLookup, TableOpensOnFirstLookupAndAgainAfterClosing) {
+    EXPECT_EQ(BackTraceStrFunc, StabBackTraceStr);
+    EXPECT_FALSE(LineTableOpen());
+    ShortString routine, source;
+    int32_t line;
+    void* ret = CALLINGROUTINE();
+    GetLineInfo(static_cast<char*>(ret) - 1, routine, source, line);
+    EXPECT_TRUE(LineTableOpen());
+    LineInfoModule.Fini();
+    EXPECT_FALSE(LineTableOpen());
+    routine = ShortString();
+    GetLineInfo(static_cast<char*>(ret) - 1, routine, source, line);
+    EXPECT_TRUE(LineTableOpen());
+    EXPECT_EQ(routine.Str(), "CALLINGROUTINE");
+}
+
+}  // namespace
