@@ -1,0 +1,127 @@
+// Every way a run can end gives the terminal back as it was found: the modes
+// equal those before the run (stty -g), keypad transmit mode is off, the
+// cursor is visible, and the shell's next output starts on a clean line.
+#include <signal.h>
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "tests/e2e/ConsolePane.h"
+
+namespace {
+
+enum class Ending { Key, CtrlC, Term, Hup };
+
+struct EndCase {
+    const char* Name;
+    const char* Term;
+    const char* Scenario;
+    const char* ReadyText;   // shows once the demo waits
+    Ending How;
+    int Status;              // as the shell sees it
+};
+
+const EndCase kEndCases[] = {
+    {"NormalEndXterm", "xterm-256color", "wait", "ready", Ending::Key, 0},
+    {"NormalEndTmux", "tmux-256color", "wait", "ready", Ending::Key, 0},
+    {"NormalEndLinux", "linux", "wait", "ready", Ending::Key, 0},
+    {"CtrlCAtKeyWaitXterm", "xterm-256color", "wait", "ready", Ending::CtrlC, 130},
+    {"CtrlCAtKeyWaitTmux", "tmux-256color", "wait", "ready", Ending::CtrlC, 130},
+    {"CtrlCAtKeyWaitLinux", "linux", "wait", "ready", Ending::CtrlC, 130},
+    {"CtrlCAtPrompt", "xterm-256color", "readline", "name:", Ending::CtrlC, 130},
+    {"CtrlCDuringPause", "xterm-256color", "pause", "pausing", Ending::CtrlC, 130},
+    {"CtrlCOnAPage", "xterm-256color", "colours", "done", Ending::CtrlC, 130},
+    {"SigtermAtKeyWait", "xterm-256color", "wait", "ready", Ending::Term, 143},
+    {"SigtermDuringPause", "xterm-256color", "pause", "pausing", Ending::Term, 143},
+    {"SighupAtKeyWait", "xterm-256color", "wait", "ready", Ending::Hup, 129},
+    {"SighupOnAPage", "tmux-256color", "colours", "done", Ending::Hup, 129},
+};
+
+// What the run left: modes, keypad and cursor, and where the shell goes on.
+void ExpectTerminalGivenBack(ConsolePane& pane, const std::string& what) {
+    EXPECT_TRUE(pane.ModesSame()) << what << ": stty -g differs after the run";
+    EXPECT_EQ(pane.Format("#{keypad_flag} #{keypad_cursor_flag} #{cursor_flag}"), "0 0 1") << what;
+    EXPECT_TRUE(AnyRowStartsWith(pane.Rows(), "status=")) << what << ": the shell's line is not clean";
+}
+
+class SignalsRestore : public ::testing::TestWithParam<EndCase> {};
+
+TEST_P(SignalsRestore, TerminalGivenBack) {
+    const EndCase& c = GetParam();
+    ConsolePane pane({c.Term, c.Scenario});
+    ASSERT_TRUE(pane.WaitFor(c.ReadyText)) << c.Name;
+    PauseMs(100);
+    // While the demo waits the terminal is the program's: keypad mode is on
+    // where the terminal has one, so the checks after the run mean something.
+    if (std::string(c.Term) != "linux" && c.How != Ending::Key) {
+        EXPECT_EQ(pane.Format("#{keypad_cursor_flag}"), "1") << c.Name;
+    }
+    switch (c.How) {
+        case Ending::Key: pane.Keys("Space"); break;
+        case Ending::CtrlC: pane.Keys("C-c"); break;
+        case Ending::Term: kill(pane.DemoPid(), SIGTERM); break;
+        case Ending::Hup: kill(pane.DemoPid(), SIGHUP); break;
+    }
+    EXPECT_EQ(pane.WaitForEnd(), c.Status) << c.Name;
+    ExpectTerminalGivenBack(pane, c.Name);
+}
+
+INSTANTIATE_TEST_SUITE_P(Endings, SignalsRestore, ::testing::ValuesIn(kEndCases),
+                         [](const auto& info) { return std::string(info.param.Name); });
+
+// A run-time error while a page is on screen: the report is on the terminal
+// (standard error), in the terminal's own colours, the page stays above it,
+// and the status is the error's code.
+TEST(SignalsRestoreError, RuntimeErrorOnAPage) {
+    ConsolePane pane({"xterm-256color", "error"});
+    EXPECT_EQ(pane.WaitForEnd(), 201);
+    std::vector<std::string> rows = pane.Rows();
+    int reportRow = -1;
+    for (size_t y = 0; y < rows.size(); y++)
+        if (rows[y].find("Runtime error 201") != std::string::npos) reportRow = static_cast<int>(y);
+    ASSERT_GE(reportRow, 0) << "no report on the screen";
+    EXPECT_NE(rows[0].find("A legnagyobb"), std::string::npos) << "the page is gone";
+    std::vector<StyledLine> lines = pane.Styled();
+    ASSERT_GT(lines.size(), static_cast<size_t>(reportRow));
+    size_t at = rows[reportRow].find("Runtime error");
+    // The text before the report is the page's, in its colours; the report's
+    // own letters are in the terminal's default colours.
+    for (size_t x = at; x < at + 13 && x < lines[reportRow].size(); x++) {
+        EXPECT_EQ(lines[reportRow][x].Fg, -1) << "column " << x + 1;
+        EXPECT_EQ(lines[reportRow][x].Bg, -1) << "column " << x + 1;
+    }
+    ExpectTerminalGivenBack(pane, "run-time error");
+}
+
+// The terminal shrinks below the 80 x 25 window and grows again while the
+// demo waits and writes: no crash, a normal end, modes given back.
+TEST(SignalsRestoreResize, SmallerAndLargerInTheMiddle) {
+    for (const char* term : {"xterm-256color", "linux"}) {
+        ConsolePane pane({term, "wrap"});
+        ASSERT_TRUE(pane.WaitFor("after")) << term;
+        pane.Resize(50, 15);
+        PauseMs(200);
+        pane.Keys("Space");   // writes 30 lines into a window larger than the screen
+        PauseMs(300);
+        pane.Resize(130, 40);
+        PauseMs(200);
+        pane.Keys("Space");
+        EXPECT_EQ(pane.WaitForEnd(), 0) << term;
+        ExpectTerminalGivenBack(pane, term);
+    }
+    ConsolePane keys({"xterm-256color", "keys"});
+    PauseMs(300);
+    keys.Literal("ab");
+    keys.Resize(40, 10);
+    PauseMs(200);
+    keys.Literal("cd");
+    keys.Resize(120, 35);
+    PauseMs(200);
+    keys.Literal("q");
+    EXPECT_EQ(keys.WaitForEnd(), 0);
+    ExpectTerminalGivenBack(keys, "keys with resizes");
+}
+
+}  // namespace
