@@ -2,8 +2,8 @@
 // probe program ends in the way its argument names.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -46,8 +46,12 @@ std::vector<std::string> ReportLines(const std::string& err) {
     return lines;
 }
 
-const std::regex FirstLine(R"(Runtime error (\d+) at \$([0-9A-F]{16}))");
-const std::regex AddressOnly(R"(  \$[0-9A-F]{16})");
+bool IsAddress(const std::string& s) {
+    return s.size() == 16 && s.find_first_not_of("0123456789ABCDEF") == std::string::npos;
+}
+
+// "  $" and 16 capital hexadecimal digits, nothing else.
+bool IsAddressOnly(const std::string& line) { return line.rfind("  $", 0) == 0 && IsAddress(line.substr(3)); }
 
 std::string Named(const std::string& routine, int line, const std::string& source) {
     return "  " + routine + ",  line " + std::to_string(line) + " of " + source;
@@ -75,13 +79,13 @@ std::vector<TraceLine> CheckShape(const ChildResult& r, int code, bool reachesSt
         ADD_FAILURE() << "too short a report:\n" << r.err;
         return {};
     }
-    std::smatch m;
-    EXPECT_TRUE(std::regex_match(lines[0], m, FirstLine)) << lines[0];
-    EXPECT_EQ(m.size() > 1 ? m[1].str() : "", std::to_string(code));
-    std::string firstAddr = m.size() > 2 ? m[2].str() : "";
+    const std::string head = "Runtime error " + std::to_string(code) + " at $";
+    EXPECT_EQ(lines[0].rfind(head, 0), 0u) << lines[0];
+    std::string firstAddr = lines[0].substr(std::min(head.size(), lines[0].size()));
+    EXPECT_TRUE(IsAddress(firstAddr)) << lines[0];
     EXPECT_EQ(lines.back(), "");
     if (reachesStartup) {
-        EXPECT_TRUE(std::regex_match(lines[lines.size() - 2], AddressOnly)) << "start-up line: " << lines[lines.size() - 2];
+        EXPECT_TRUE(IsAddressOnly(lines[lines.size() - 2])) << "start-up line: " << lines[lines.size() - 2];
     }
     std::vector<TraceLine> trace;
     for (size_t i = 1; i + 1 < lines.size(); i++) trace.push_back(Split(lines[i]));
@@ -153,19 +157,16 @@ TEST(ErrorReport, FailingLineAndCallerLine) {
 // Standard error is a terminal device for the report: nine caller lines at
 // most, also when the stack overflowed.
 TEST(ErrorReport, DeepChainsShowNineCallerLines) {
-    struct Case {
-        const char* mode;
-        int code;
-        const char* routine;
-        const char* marker;
-    } cases[] = {{"deep", 201, "DEEP", "deep-fail"}, {"recurse", 202, "RECURSE", "recurse-touch"}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.mode);
-        std::vector<TraceLine> t = CheckShape(RunChild(Probe, {c.mode}), c.code, false);
-        ASSERT_EQ(t.size(), 1u + 9u);
-        EXPECT_EQ(t[0].rest, Named(c.routine, LineOf(MainSource, c.marker), MainSource));
-        for (size_t i = 1; i < t.size(); i++) EXPECT_EQ(t[i].rest.rfind(std::string("  ") + c.routine + ",  line ", 0), 0u);
-    }
+    std::vector<TraceLine> t = CheckShape(RunChild(Probe, {"deep"}), 201, false);
+    ASSERT_EQ(t.size(), 1u + 9u);
+    EXPECT_EQ(t[0].rest, Named("DEEP", LineOf(MainSource, "deep-fail"), MainSource));
+    for (const TraceLine& l : t) EXPECT_EQ(l.rest.rfind("  DEEP,  line ", 0), 0u) << l.rest;
+
+    // Which instruction of the recursion meets the stack's end depends on the
+    // code the compiler made; the routine is certain.
+    t = CheckShape(RunChild(Probe, {"recurse"}), 202, false);
+    ASSERT_EQ(t.size(), 1u + 9u);
+    for (const TraceLine& l : t) EXPECT_EQ(l.rest.rfind("  RECURSE,  line ", 0), 0u) << l.rest;
 }
 
 TEST(ErrorReport, ErrorInsideTheWalkEndsOnlyTheWalk) {

@@ -59,7 +59,7 @@ __attribute__((noinline, no_sanitize("undefined"))) void DIVIDE() {
 __attribute__((noinline)) int RECURSE(int n) {
     // A large frame reaches the stack's end quickly.
     volatile char block[64 * 1024];
-    block[0] = static_cast<char>(n);  // @recurse-touch
+    block[0] = static_cast<char>(n);
     block[sizeof block - 1] = static_cast<char>(n);
     int r = RECURSE(n + 1) + block[0];
     return r + block[sizeof block - 1];
