@@ -22,6 +22,10 @@ extern void (*WriteReportProc)();   // writes the run-time error report
 extern void (*FlushStdIOProc)();    // flushes Output, ErrOutput, StdOut, StdErr
 // Called just before the process ends, whatever the end (restores the terminal).
 extern void (*BeforeExitProc)();
+// Test hook (fuzz harnesses): when set, the end sequence calls it with the exit
+// code in place of ending the process. It must not return (it jumps back into
+// the harness); the end sequence's own state starts afresh for the next run.
+extern void (*ExitInterceptProc)(int32_t code);
 
 // Stack facts recorded by InitModules, used by the caller walk.
 extern void* MainLineFrame;   // frame of the routine that called InitModules

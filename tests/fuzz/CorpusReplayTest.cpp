@@ -43,3 +43,6 @@ void Replay(const std::string& target, int (*harness)(const uint8_t*, size_t), s
 }  // namespace
 
 TEST(CorpusReplay, NumberParser) { Replay("number_parser", FuzzNumberParser, 5); }
+#ifdef FUZZ_HAVE_DATA_FILE
+TEST(CorpusReplay, DataFile) { Replay("data_file", FuzzDataFile, 5); }
+#endif
