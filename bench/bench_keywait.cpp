@@ -1,0 +1,53 @@
+// CPU time a key wait costs: the console demo waits for a key on a pty for
+// five seconds, then gets one. The same run with an immediate key gives the
+// cost of start and end, so the difference is what the wait itself used.
+// Goal: under 5 ms for the five seconds.
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "bench/PtyRun.h"
+
+namespace {
+
+double CpuMs(const rusage& ru) {
+    return (ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) * 1000.0 +
+           (ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1000.0;
+}
+
+// Returns the child's CPU milliseconds, or -1 when the run went wrong.
+double RunWait(const std::string& demo, const std::string& term, int waitMs) {
+    PtyRun run(term, 80, 25, ExecBody(demo, "wait"));
+    if (!run.WaitFor("ready", 5000)) {
+        fprintf(stderr, "the demo never became ready\n");
+        return -1;
+    }
+    run.Drain(waitMs);
+    run.Send("x");
+    PtyResult r = run.Finish();
+    if (!WIFEXITED(r.Status) || WEXITSTATUS(r.Status) != 0) {
+        fprintf(stderr, "the demo ended with status %d\n", r.Status);
+        return -1;
+    }
+    return CpuMs(r.Usage);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string demo = argc > 1 ? argv[1] : CONSOLE_DEMO_PATH;
+    const std::string term = argc > 2 ? argv[2] : "xterm-256color";
+    const int waitMs = 5000;
+    double quick = RunWait(demo, term, 0);
+    double waited = RunWait(demo, term, waitMs);
+    if (quick < 0 || waited < 0) return 1;
+    double cost = waited - quick;
+    printf("TERM=%s\n", term.c_str());
+    printf("whole run, key at once:     %8.3f ms CPU\n", quick);
+    printf("whole run, key after %d s:   %8.3f ms CPU\n", waitMs / 1000, waited);
+    printf("the %d s wait itself:        %8.3f ms CPU (goal < 5 ms): %s\n", waitMs / 1000, cost,
+           waited < 5.0 || cost < 5.0 ? "met" : "MISSED");
+    return 0;
+}
