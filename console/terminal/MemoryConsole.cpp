@@ -18,27 +18,46 @@ bool MemoryConsole::GetScreenBufferInfo(ScreenBufferInfo& info) {
     return true;
 }
 
+void MemoryConsole::CheckCell(Coord pos) {
+    if (!grid_.Inside(pos.X, pos.Y)) outOfRange_++;
+}
+
+void MemoryConsole::CheckRect(const SmallRect& r) {
+    if (!grid_.Inside(r.Left, r.Top) || !grid_.Inside(r.Right, r.Bottom)) outOfRange_++;
+}
+
 void MemoryConsole::SetCursorPosition(Coord pos) {
+    CheckCell(pos);
     // A position off the screen fails and changes nothing, as on the console.
     if (grid_.Inside(pos.X, pos.Y)) grid_.Cursor = pos;
 }
 
-void MemoryConsole::WriteOutputCharacter(uint8_t ch, Coord pos) { grid_.StoreChar(ch, pos); }
+void MemoryConsole::WriteOutputCharacter(uint8_t ch, Coord pos) {
+    CheckCell(pos);
+    grid_.StoreChar(ch, pos);
+}
 
 void MemoryConsole::WriteOutputAttribute(uint16_t attr, Coord pos) {
+    CheckCell(pos);
     grid_.StoreAttr(static_cast<uint8_t>(attr), pos);
 }
 
 void MemoryConsole::FillOutputCharacter(uint8_t ch, uint32_t length, Coord pos) {
+    CheckCell(pos);
+    if (pos.X + static_cast<int64_t>(length) > grid_.Width()) outOfRange_++;
     grid_.FillChar(ch, length, pos);
 }
 
 void MemoryConsole::FillOutputAttribute(uint16_t attr, uint32_t length, Coord pos) {
+    CheckCell(pos);
+    if (pos.X + static_cast<int64_t>(length) > grid_.Width()) outOfRange_++;
     grid_.FillAttr(static_cast<uint8_t>(attr), length, pos);
 }
 
 void MemoryConsole::ScrollScreenBuffer(const SmallRect& source, const SmallRect& clip, Coord dest,
                                        uint8_t fillChar, uint16_t fillAttr) {
+    CheckRect(source);
+    CheckRect(clip);
     grid_.Scroll(source, clip, dest, fillChar, static_cast<uint8_t>(fillAttr));
 }
 

@@ -52,6 +52,10 @@ public:
     uint32_t CodePageSets() const { return cpSets_; }
     uint32_t Waits() const { return waits_; }
     size_t QueuedEvents() const { return queue_.size(); }
+    // Calls that named cells off the screen (a store, a fill that starts off
+    // it or runs past its row's end, a scroll rectangle, a cursor position).
+    // The console ignores those cells; tests count them as the caller's fault.
+    uint32_t OutOfRangeCalls() const { return outOfRange_; }
 
 private:
     ScreenGrid grid_;
@@ -64,6 +68,9 @@ private:
     uint32_t presents_ = 0;
     uint32_t restores_ = 0;
     uint32_t waits_ = 0;
+    uint32_t outOfRange_ = 0;
+    void CheckCell(Coord pos);
+    void CheckRect(const SmallRect& r);
     std::deque<InputRecord> queue_;
     std::function<void()> onEmptyWait_;
 };

@@ -46,3 +46,6 @@ TEST(CorpusReplay, NumberParser) { Replay("number_parser", FuzzNumberParser, 5);
 #ifdef FUZZ_HAVE_DATA_FILE
 TEST(CorpusReplay, DataFile) { Replay("data_file", FuzzDataFile, 5); }
 #endif
+#ifdef FUZZ_HAVE_CONSOLE
+TEST(CorpusReplay, Console) { Replay("console", FuzzConsole, 5); }
+#endif
