@@ -18,10 +18,10 @@ double Now() {
 }  // namespace
 
 ChildResult RunChild(const std::string& path, const std::vector<std::string>& args, StdErrTarget errTarget,
-                     int timeoutSeconds) {
+                     int timeoutSeconds, const std::string& input, const std::string& cwd) {
     ChildResult r;
-    int outPipe[2], errPipe[2];
-    if (pipe2(outPipe, O_CLOEXEC) != 0 || pipe2(errPipe, O_CLOEXEC) != 0) return r;
+    int outPipe[2], errPipe[2], inPipe[2];
+    if (pipe2(outPipe, O_CLOEXEC) != 0 || pipe2(errPipe, O_CLOEXEC) != 0 || pipe2(inPipe, O_CLOEXEC) != 0) return r;
 
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(path.c_str()));
@@ -30,7 +30,8 @@ ChildResult RunChild(const std::string& path, const std::vector<std::string>& ar
 
     pid_t pid = fork();
     if (pid == 0) {
-        int in = open("/dev/null", O_RDONLY);
+        if (!cwd.empty() && chdir(cwd.c_str()) != 0) _exit(126);
+        int in = input.empty() ? open("/dev/null", O_RDONLY) : inPipe[0];
         dup2(in, 0);
         dup2(outPipe[1], 1);
         if (errTarget == StdErrTarget::Pipe) {
@@ -46,6 +47,10 @@ ChildResult RunChild(const std::string& path, const std::vector<std::string>& ar
     }
     close(outPipe[1]);
     close(errPipe[1]);
+    close(inPipe[0]);
+    // The input is a line or two: it fits the pipe without waiting.
+    if (!input.empty() && write(inPipe[1], input.data(), input.size()) < 0) r.timedOut = false;
+    close(inPipe[1]);
 
     double deadline = Now() + timeoutSeconds;
     pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};

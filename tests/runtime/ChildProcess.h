@@ -14,7 +14,9 @@ struct ChildResult {
     std::string err;
 };
 
-// Runs path with args; standard input is /dev/null. Kills the child after
-// timeoutSeconds, so that a hang shows as a failure, not a stuck test run.
+// Runs path with args in directory cwd (empty: this one); standard input
+// holds input (empty: /dev/null). Kills the child after timeoutSeconds, so
+// that a hang shows as a failure, not a stuck test run.
 ChildResult RunChild(const std::string& path, const std::vector<std::string>& args,
-                     StdErrTarget errTarget = StdErrTarget::Pipe, int timeoutSeconds = 20);
+                     StdErrTarget errTarget = StdErrTarget::Pipe, int timeoutSeconds = 20,
+                     const std::string& input = "", const std::string& cwd = "");

@@ -1,0 +1,14 @@
+// A failure inside a shared routine of Rutinok/: UJLAP's pause of 1000
+// tenths of a second does not fit Delay's argument.
+#include "Rutinok/AltRutinok.h"
+#include "console/Crt.h"
+#include "runtime/core/Modules.h"
+#include "runtime/system/LineInfo.h"
+#include "runtime/system/SystemModule.h"
+
+int main() {
+    const ModuleInfo modules[] = {SystemModule, LineInfoModule, CrtModule};
+    InitModules(modules, 3);
+    UJLAP("x", 1000);  // @ujlap-call
+    Do_Exit();
+}
