@@ -7,6 +7,7 @@
 #include "console/CrtKeys.h"
 #include "console/terminal/PlatformConsole.h"
 #include "runtime/core/Errors.h"
+#include "runtime/core/Modules.h"
 
 uint16_t LastMode = 0;
 
@@ -28,7 +29,12 @@ void TakeWindowFromScreen() {
     WindMax = static_cast<uint16_t>((WindMaxY - 1) * 256 + (WindMaxX - 1));
 }
 
+void GiveTerminalBack() { Platform().Restore(); }
+
 void CrtInit() {
+    // Set first: should a step below fail, this module is not finalised, yet
+    // the terminal must still get its modes back at the end.
+    BeforeExitProc = GiveTerminalBack;
     LastMode = 3;
     // Activating the console window has no counterpart on a terminal.
     TakeWindowFromScreen();
@@ -46,7 +52,7 @@ void CrtInit() {
     Input.Handle = StdInputHandle;
 }
 
-void CrtFini() { Platform().Restore(); }
+void CrtFini() { GiveTerminalBack(); }
 
 }  // namespace
 

@@ -91,6 +91,17 @@ bool KeyDecoder::Pop(InputRecord& out) {
     return true;
 }
 
+bool KeyDecoder::HasCtrlC() const {
+    for (const InputRecord& r : events_) {
+        const KeyEventRecord& k = r.Key;
+        if (r.EventType == KEY_EVENT && k.KeyDown && k.AsciiChar == 3 &&
+            (k.ControlKeyState & (LEFT_CTRL_PRESSED | RIGHT_CTRL_PRESSED)) &&
+            !(k.ControlKeyState & (LEFT_ALT_PRESSED | RIGHT_ALT_PRESSED)))
+            return true;
+    }
+    return false;
+}
+
 void KeyDecoder::Decode(bool force) {
     const uint8_t* data = reinterpret_cast<const uint8_t*>(pending_.data());
     const size_t size = pending_.size();

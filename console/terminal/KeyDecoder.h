@@ -51,6 +51,9 @@ public:
     // unless the terminal reports releases, an up event right after it.
     size_t Available() const { return events_.size(); }
     bool Pop(InputRecord& out);
+    // True when a Ctrl+C press waits among the decoded events. With the kitty
+    // protocol the terminal sends Ctrl+C as a key instead of raising SIGINT.
+    bool HasCtrlC() const;
 
 private:
     struct Unit;   // one decoded key, a sequence to drop, or "wait for more"

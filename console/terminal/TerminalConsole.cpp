@@ -420,6 +420,8 @@ void TerminalConsole::Pump(int timeoutMs) {
     }
     if (inputEnded_) decoder_->Finish();
     else decoder_->Tick(NowMs());
+    // Ctrl-C keeps its usual effect even when the terminal reports it as a key.
+    if (kitty_ && decoder_->HasCtrlC()) EndLikeCtrlC();
 }
 
 uint32_t TerminalConsole::GetNumberOfInputEvents() {
@@ -444,6 +446,13 @@ void TerminalConsole::WaitForInput() {
 
 void TerminalConsole::Sleep(uint32_t ms) {
     Flush();
+    if (kitty_) {
+        // Keys are read during the pause, so a Ctrl-C reported as a key still ends it.
+        uint64_t end = NowMs() + ms;
+        uint64_t now = NowMs();
+        for (; now < end && !inputEnded_; now = NowMs()) Pump(static_cast<int>(end - now));
+        ms = now < end ? static_cast<uint32_t>(end - now) : 0;   // input gone: sleep the rest
+    }
     timespec want{static_cast<time_t>(ms / 1000), static_cast<long>(ms % 1000) * 1000000L};
     timespec left{};
     // A resize interrupts the sleep; go on with the time that is left.
