@@ -1,0 +1,280 @@
+// The built program in a real terminal (tmux): whole runs, bad input and the
+// ways a run ends. Texts on the screen are UTF-8 here, as the terminal shows
+// the program's Windows-1250 bytes.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <regex>
+#include <sstream>
+#include <thread>
+#include <chrono>
+#include <algorithm>
+
+#include "TmuxSession.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kPrompt = "Fájlnév (*.dat, opcionális: 4x8_1,5x3,8_ures):";
+const std::string kInputTitle = std::string(24, ' ') + "Kelmarosz keresése -- beolvasás";
+
+class KelmaroszRun : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char tmpl[] = "/tmp/kelmarosz-e2e-XXXXXX";
+        ASSERT_NE(mkdtemp(tmpl), nullptr);
+        dir_ = tmpl;
+        for (const auto& e : fs::directory_iterator(KELMAROSZ_DATA_DIR))
+            if (e.path().extension() == ".dat") fs::copy_file(e.path(), dir_ / e.path().filename());
+    }
+    void TearDown() override {
+        tmux_.reset();   // kills the server, also after a failed assertion
+        fs::remove_all(dir_);
+    }
+
+    // Starts the program in the data copy, its standard error into err.txt.
+    void Start(const std::string& redirections = "2>err.txt", bool waitForPrompt = true) {
+        tmux_ = std::make_unique<TmuxSession>(
+            "'" + std::string(KELMAROSZ_EXE) + "' " + redirections, dir_.string());
+        ASSERT_TRUE(tmux_->Started());
+        if (waitForPrompt) {
+            ASSERT_TRUE(tmux_->WaitForText(kPrompt)) << tmux_->Screen();
+        }
+    }
+    static void Pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+    void File(const std::string& name, const std::string& content) {
+        std::ofstream(dir_ / name, std::ios::binary) << content;
+    }
+    std::string ReadFile(const std::string& name) {
+        std::ifstream in(dir_ / name, std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    void Open(const std::string& name) {
+        tmux_->SendLiteral(name);
+        tmux_->SendKeys("Enter");
+    }
+    // One key, then waits for text to appear.
+    void Next(const std::string& text) {
+        tmux_->SendKeys("Space");
+        ASSERT_TRUE(tmux_->WaitForText(text)) << "waiting for " << text << "\n" << tmux_->Screen();
+    }
+    // Rows from..from+size-1 equal rows.
+    void ExpectRows(int from, const std::vector<std::string>& rows) {
+        auto lines = tmux_->Lines();
+        lines.resize(25);
+        for (size_t i = 0; i < rows.size(); i++)
+            EXPECT_EQ(lines[from + i], rows[i]) << "row " << from + i << "\n" << tmux_->Screen();
+    }
+    // The rows following the one that equals first.
+    void ExpectBlock(const std::string& first, const std::vector<std::string>& rows) {
+        auto lines = tmux_->Lines();
+        auto it = std::find(lines.begin(), lines.end(), first);
+        ASSERT_NE(it, lines.end()) << first << "\n" << tmux_->Screen();
+        ExpectRows(static_cast<int>(it - lines.begin()) + 1, rows);
+    }
+    void ExpectExit(int status) {
+        ASSERT_TRUE(tmux_->WaitForExit()) << tmux_->Screen();
+        EXPECT_EQ(tmux_->ExitStatus(), status);
+    }
+
+    fs::path dir_;
+    std::unique_ptr<TmuxSession> tmux_;
+};
+
+TEST_F(KelmaroszRun, WholeRunOfTheTwoByThreeExample) {
+    Start();
+    ExpectRows(0, {kInputTitle, kPrompt});
+    Open("pelda_2x3");
+    ASSERT_TRUE(tmux_->WaitForText("   2   7   0   0"));
+    ExpectRows(1, {kPrompt + "pelda_2x3", "A beolvasás sikerült.", "", "       1   2   3",
+                   "   1   0   5   0", "   2   7   0   0", ""});
+
+    Next("Üres-nem üres:");
+    ExpectRows(8, {"Üres-nem üres:", "", "       1   2   3", "   1       *", "   2   *", ""});
+
+    Next("Alapkonverzió után:");
+    ExpectRows(14, {"Alapkonverzió után:", "", "       1   2   3", "   1   0  -6   0",
+                    "   2  -6   0   0", ""});
+
+    // The prefix sums reach the bottom: the window has scrolled by two rows.
+    Next("Rész-összegek mátrixa:");
+    ASSERT_TRUE(tmux_->WaitForRow(22, "   2  -6 -12 -12"));
+    ExpectRows(18, {"Rész-összegek mátrixa:", "", "       1   2   3", "   1   0  -6  -6",
+                    "   2  -6 -12 -12", "", ""});
+
+    Next("A keresett részmátrix: (1,3)..(2,3)");
+    ASSERT_TRUE(tmux_->WaitForRow(6, "   2"));
+    ExpectRows(0, {std::string(20, ' ') + "Kelmarosz keresése -- eredmény:pelda_2x3",
+                   "A keresett részmátrix: (1,3)..(2,3)", "A részmátrix területe:2", "",
+                   "       3", "   1", "   2", "", ""});
+
+    tmux_->SendKeys("Space");
+    ExpectExit(0);
+    EXPECT_EQ(ReadFile("err.txt"), "");
+    // The screen keeps the result page.
+    EXPECT_TRUE(tmux_->WaitForText("A keresett részmátrix: (1,3)..(2,3)"));
+}
+
+// Row and column numbers in dark grey, cells in black, both on light grey:
+// the number's colour differs from the cells', the cells match the title's.
+TEST_F(KelmaroszRun, TableNumbersAndCellsHaveTheirColours) {
+    Start();
+    Open("pelda_2x3");
+    ASSERT_TRUE(tmux_->WaitForText("   2   7   0   0"));
+    std::string screen = tmux_->ScreenWithEscapes();
+    std::istringstream in(screen);
+    std::string line;
+    std::vector<std::string> rows;
+    while (std::getline(in, line)) rows.push_back(line);
+    ASSERT_GT(rows.size(), 6u);
+    // The SGR in force at the first occurrence of needle in an escaped row.
+    auto sgrAt = [](const std::string& row, const std::string& needle) {
+        std::regex sgr("\x1b\\[[0-9;]*m");
+        std::string active, plain;
+        size_t i = 0;
+        while (i < row.size()) {
+            std::smatch m;
+            std::string rest = row.substr(i);
+            if (std::regex_search(rest, m, sgr, std::regex_constants::match_continuous)) {
+                active += m.str();
+                i += m.length();
+                continue;
+            }
+            plain += row[i++];
+            if (plain.size() >= needle.size() && plain.compare(plain.size() - needle.size(), needle.size(), needle) == 0)
+                return active;
+        }
+        return std::string("?");
+    };
+    std::string numberColour = sgrAt(rows[5], "   1");
+    std::string cellColour = sgrAt(rows[5], "   1   0");
+    std::string titleColour = sgrAt(rows[0], "Kelmarosz");
+    EXPECT_NE(numberColour, cellColour) << screen;
+    EXPECT_EQ(sgrAt(rows[4], "       1"), numberColour) << screen;
+    // The cells' colour ends in the same state as the title's page colours.
+    EXPECT_NE(cellColour, "?");
+    EXPECT_NE(titleColour, "?");
+}
+
+TEST_F(KelmaroszRun, EnterOpensTheDefaultFile) {
+    Start();
+    tmux_->SendKeys("Enter");
+    ASSERT_TRUE(tmux_->WaitForText("   1   1   0   2   3   0   0   0   0"));
+    EXPECT_EQ(tmux_->Row(1), kPrompt);
+    Next("Üres-nem üres:");
+    Next("Alapkonverzió után:");
+    Next("Rész-összegek mátrixa:");
+    Next("A keresett részmátrix: (1,5)..(3,8)");
+    EXPECT_TRUE(tmux_->WaitForText("A részmátrix területe:12"));
+    EXPECT_EQ(tmux_->Row(0), std::string(16, ' ') + "Kelmarosz keresése -- eredmény:4x8_1,5x3,8_ures");
+    tmux_->SendKeys("Space");
+    ExpectExit(0);
+}
+
+TEST_F(KelmaroszRun, AMissingNameRepeatsThePromptOnTheNextLine) {
+    Start();
+    Open("nincs_ilyen");
+    ASSERT_TRUE(tmux_->WaitForRow(2, kPrompt));
+    EXPECT_EQ(tmux_->Row(1), kPrompt + "nincs_ilyen");
+    Open("pelda_2x3");
+    ASSERT_TRUE(tmux_->WaitForText("A beolvasás sikerült."));
+    EXPECT_EQ(tmux_->Row(3), "A beolvasás sikerült.");
+}
+
+TEST_F(KelmaroszRun, TheLineEditorsKeysEditTheName) {
+    Start();
+    // Esc clears, Backspace drops the last letter, Home and typing overwrite.
+    // A lone Escape is told from the start of a key's sequence by a pause.
+    tmux_->SendLiteral("szemet");
+    tmux_->SendKeys("Escape");
+    Pause(200);
+    tmux_->SendLiteral("pelda_2x4");
+    tmux_->SendKeys("BSpace");
+    tmux_->SendLiteral("3");
+    tmux_->SendKeys("Home");
+    tmux_->SendLiteral("p");
+    tmux_->SendKeys("End Enter");
+    ASSERT_TRUE(tmux_->WaitForText("A beolvasás sikerült.")) << tmux_->Screen();
+    EXPECT_EQ(tmux_->Row(1), kPrompt + "pelda_2x3");
+}
+
+TEST_F(KelmaroszRun, NoEmptyCellEndsWithExitCodeOne) {
+    Start();
+    Open("nincs_ures");
+    ASSERT_TRUE(tmux_->WaitForText("   3   7   8   9"));
+    Next("Üres-nem üres:");
+    Next("Nincs üres elem, Nincs megoldás.");
+    EXPECT_FALSE(tmux_->Dead());   // it still waits for a key
+    tmux_->SendKeys("Space");
+    ExpectExit(1);
+    EXPECT_EQ(ReadFile("err.txt"), "");
+}
+
+TEST_F(KelmaroszRun, TenthRowEndsWithRunTimeError201AndAReport) {
+    File("tiz.dat", "10 1\n1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n");
+    Start();
+    Open("tiz");
+    ExpectExit(201);
+    std::string err = ReadFile("err.txt");
+    std::vector<std::string> lines;
+    std::istringstream in(err);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+    }
+    ASSERT_GE(lines.size(), 4u) << err;
+    EXPECT_TRUE(std::regex_match(lines[0], std::regex("Runtime error 201 at \\$[0-9A-F]{16}"))) << err;
+    EXPECT_TRUE(std::regex_match(lines[1], std::regex("  \\$[0-9A-F]{16}  BEOLVAS,  line [0-9]+ of kelmarosz\\.cpp")))
+        << err;
+    EXPECT_TRUE(std::regex_match(lines[2], std::regex("  \\$[0-9A-F]{16}  main,  line [0-9]+ of kelmarosz\\.cpp")))
+        << err;
+    EXPECT_EQ(lines.back(), "") << err;
+    // The screen keeps the input page.
+    EXPECT_TRUE(tmux_->WaitForText(kPrompt + "tiz"));
+}
+
+TEST_F(KelmaroszRun, DecimalPointEndsWithRunTimeError106) {
+    Start();
+    Open("hibas_tizedes");
+    ExpectExit(106);
+    EXPECT_EQ(ReadFile("err.txt").rfind("Runtime error 106 at $", 0), 0u) << ReadFile("err.txt");
+}
+
+// The screen is reached through standard output only, so with it redirected
+// nothing shows; the keys still come from the terminal, typed blind here.
+TEST_F(KelmaroszRun, RedirectedStandardOutputStaysEmpty) {
+    Start("> out.txt 2>err.txt", false);
+    Pause(300);
+    Open("pelda_2x3");
+    for (int i = 0; i < 5; i++) {
+        Pause(300);
+        tmux_->SendKeys("Space");
+    }
+    ExpectExit(0);
+    EXPECT_EQ(ReadFile("out.txt"), "");
+    EXPECT_EQ(ReadFile("err.txt"), "");
+}
+
+TEST_F(KelmaroszRun, AHungarianNameTypedInTheTerminalOpensThatFile) {
+    File("árvíztűrő.dat", "1 2\n0 7\n");
+    Start();
+    Open("árvíztűrő");
+    ASSERT_TRUE(tmux_->WaitForText("A beolvasás sikerült.")) << tmux_->Screen();
+    EXPECT_EQ(tmux_->Row(1), kPrompt + "árvíztűrő");
+    Next("Üres-nem üres:");
+    Next("Alapkonverzió után:");
+    Next("Rész-összegek mátrixa:");
+    Next("A keresett részmátrix: (1,1)..(1,1)");
+    EXPECT_TRUE(tmux_->WaitForText("eredmény:árvíztűrő"));
+    tmux_->SendKeys("Space");
+    ExpectExit(0);
+}
+
+}  // namespace

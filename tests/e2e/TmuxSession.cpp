@@ -1,0 +1,227 @@
+#include "TmuxSession.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+extern char** environ;
+
+namespace {
+
+std::atomic<int> gSessionCount{0};
+
+// Runs argv with stdout captured; stdin and stderr go to /dev/null so that
+// tmux never looks for a terminal of ours.
+int RunCaptured(const std::vector<std::string>& argv, std::string* out) {
+    // Without a wanted output there is no pipe at all: a server that tmux
+    // starts in the background can't then hold our read end open.
+    int fds[2] = {-1, -1};
+    if (out && pipe(fds) != 0) return -1;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    if (out) {
+        posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
+        posix_spawn_file_actions_addclose(&actions, fds[0]);
+        posix_spawn_file_actions_addclose(&actions, fds[1]);
+    } else {
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    }
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+
+    std::vector<char*> args;
+    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+
+    // The server inherits this environment: UTF-8 so literal keys and the
+    // pane's characters are taken as UTF-8.
+    std::vector<std::string> envStore;
+    for (char** e = environ; *e; e++) {
+        std::string v = *e;
+        if (v.rfind("LC_ALL=", 0) == 0 || v.rfind("LANG=", 0) == 0 || v.rfind("TMUX=", 0) == 0)
+            continue;
+        envStore.push_back(v);
+    }
+    envStore.push_back("LANG=C.UTF-8");
+    envStore.push_back("LC_ALL=C.UTF-8");
+    std::vector<char*> env;
+    for (auto& v : envStore) env.push_back(v.data());
+    env.push_back(nullptr);
+
+    pid_t pid;
+    int rc = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), env.data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (out) close(fds[1]);
+    if (rc != 0) {
+        if (out) close(fds[0]);
+        return -1;
+    }
+    std::string data;
+    if (out) {
+        char buf[4096];
+        ssize_t n;
+        while ((n = read(fds[0], buf, sizeof buf)) > 0) data.append(buf, static_cast<size_t>(n));
+        close(fds[0]);
+    }
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (out) *out = data;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::vector<std::string> SplitLines(const std::string& s) {
+    std::vector<std::string> lines;
+    std::istringstream in(s);
+    std::string line;
+    while (std::getline(in, line)) {
+        line.erase(line.find_last_not_of(' ') + 1);
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+template <class Pred>
+bool PollUntil(int timeoutMs, Pred pred) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        if (pred()) return true;
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
+}  // namespace
+
+TmuxSession::TmuxSession(const std::string& command, const std::string& workdir, int width,
+                         int height) {
+    int n = gSessionCount++;
+    socket_ = "kz-" + std::to_string(getpid()) + "-" + std::to_string(n);
+    // The pane must be exactly width x height: no status line. The pane stays
+    // after the program ends so that its exit status can be read.
+    confPath_ = "/tmp/" + socket_ + ".conf";
+    {
+        std::ofstream conf(confPath_);
+        conf << "set -g status off\n"
+                "set -g remain-on-exit on\n"
+                "set -g default-terminal screen-256color\n"
+                "set -g history-limit 0\n";
+    }
+    statusPath_ = "/tmp/" + socket_ + ".status";
+    std::remove(statusPath_.c_str());
+    // The shell outlives a Ctrl-C meant for the command (a handler, unlike an
+    // ignored signal, is not inherited) so that it can still note the status.
+    std::string wrapped = "trap : INT; (" + command + "); echo $? > '" + statusPath_ + "'";
+    started_ = RunCaptured({"tmux", "-u", "-L", socket_, "-f", confPath_, "new-session", "-d", "-s",
+                            "kz", "-x", std::to_string(width), "-y", std::to_string(height), "-c",
+                            workdir, "-e", "LANG=C.UTF-8", "-e", "LC_ALL=C.UTF-8", wrapped},
+                           nullptr) == 0;
+}
+
+TmuxSession::TmuxSession(int width, int height, const std::string& command)
+    : TmuxSession(command, std::filesystem::current_path().string(), width, height) {}
+
+TmuxSession::~TmuxSession() {
+    Tmux({"kill-server"});
+    std::remove(confPath_.c_str());
+    std::remove(statusPath_.c_str());
+}
+
+int TmuxSession::Tmux(const std::vector<std::string>& args, std::string* out) {
+    std::vector<std::string> argv = {"tmux", "-u", "-L", socket_};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return RunCaptured(argv, out);
+}
+
+void TmuxSession::SendKeys(const std::string& names) {
+    std::vector<std::string> args = {"send-keys", "-t", "kz"};
+    std::istringstream in(names);
+    std::string name;
+    while (in >> name) args.push_back(name);
+    Tmux(args);
+}
+
+void TmuxSession::SendBytes(const std::string& raw) {
+    std::vector<std::string> args = {"send-keys", "-t", "kz", "-H"};
+    static const char* hex = "0123456789abcdef";
+    for (unsigned char c : raw) args.push_back(std::string{hex[c >> 4], hex[c & 15]});
+    Tmux(args);
+}
+
+std::string TmuxSession::Display(const std::string& format) {
+    std::string out;
+    Tmux({"display", "-p", "-t", "kz", format}, &out);
+    while (!out.empty() && out.back() == '\n') out.pop_back();
+    return out;
+}
+
+void TmuxSession::Resize(int width, int height) {
+    Tmux({"resize-window", "-t", "kz", "-x", std::to_string(width), "-y", std::to_string(height)});
+}
+
+void TmuxSession::SendLiteral(const std::string& text) { Tmux({"send-keys", "-t", "kz", "-l", text}); }
+
+std::string TmuxSession::Screen() {
+    std::string out;
+    Tmux({"capture-pane", "-p", "-t", "kz"}, &out);
+    return out;
+}
+
+std::vector<std::string> TmuxSession::Lines() { return SplitLines(Screen()); }
+
+std::string TmuxSession::ScreenWithEscapes() {
+    std::string out;
+    Tmux({"capture-pane", "-p", "-e", "-t", "kz"}, &out);
+    return out;
+}
+
+std::string TmuxSession::Row(int y) {
+    auto lines = Lines();
+    return y >= 0 && y < static_cast<int>(lines.size()) ? lines[static_cast<size_t>(y)] : "";
+}
+
+bool TmuxSession::WaitForText(const std::string& text, int timeoutMs) {
+    return PollUntil(timeoutMs, [&] { return Screen().find(text) != std::string::npos; });
+}
+
+bool TmuxSession::WaitForRow(int y, const std::string& text, int timeoutMs) {
+    return PollUntil(timeoutMs, [&] { return Row(y) == text; });
+}
+
+namespace {
+
+// The status line the wrapping shell wrote, "" while the command runs.
+std::string StatusLine(const std::string& path) {
+    std::ifstream in(path);
+    std::string line;
+    if (!std::getline(in, line) || in.eof()) return "";   // no line end yet: still being written
+    return line;
+}
+
+}  // namespace
+
+bool TmuxSession::Dead() { return !StatusLine(statusPath_).empty(); }
+
+bool TmuxSession::WaitForExit(int timeoutMs) {
+    return PollUntil(timeoutMs, [&] { return Dead(); });
+}
+
+int TmuxSession::ExitStatus() {
+    std::string line = StatusLine(statusPath_);
+    if (line.empty()) return -1;
+    try {
+        return std::stoi(line);
+    } catch (...) {
+        return -1;
+    }
+}
