@@ -49,3 +49,6 @@ TEST(CorpusReplay, DataFile) { Replay("data_file", FuzzDataFile, 5); }
 #ifdef FUZZ_HAVE_CONSOLE
 TEST(CorpusReplay, Console) { Replay("console", FuzzConsole, 5); }
 #endif
+#ifdef FUZZ_HAVE_KEY_DECODER
+TEST(CorpusReplay, KeyDecoder) { Replay("key_decoder", FuzzKeyDecoder, 5); }
+#endif
