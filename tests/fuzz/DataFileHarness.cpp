@@ -188,6 +188,10 @@ int FuzzDataFile(const uint8_t* data, size_t size) {
     const std::string path = base + ".dat";
     WriteScratchFile(path, contents);
     const Outcome want = Predict(contents);
+    // Thousands of rows without columns only list row numbers, scrolling the
+    // screen twice per row: seconds per run under the sanitizers for a path
+    // that a dozen rows cover as well (the end is exit code 1 either way).
+    if (want.CountsKnown && want.N > 2000 && want.M <= 0) return 0;
 
     ResetProgramState();
     MemoryConsole con(80, 25);
