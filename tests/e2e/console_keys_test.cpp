@@ -3,6 +3,7 @@
 // sequences each terminal type's own terminfo entry names. Plus the line
 // editor as a user drives it.
 #include <cstdio>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -163,6 +164,8 @@ const EditCase kEditCases[] = {
     {"AccentedLetters", {"=\xC3\xA1rv\xC3\xADzt\xC5\xB1r\xC5\x91", "Enter"},
      "\xC3\xA1rv\xC3\xADzt\xC5\xB1r\xC5\x91"},
 };
+
+void PrintTo(const EditCase& c, std::ostream* os) { *os << c.Name; }
 
 class ConsoleLineEditor : public ::testing::TestWithParam<EditCase> {};
 

@@ -33,21 +33,22 @@ Shown ShownBy(const StyledCell& c) {
     return s;
 }
 
-// Checks that every cell of a text on a row shows in the PC attribute `attr`.
+// Checks that every cell of a text on a row shows in the PC attribute `attr`;
+// one failure per row names the first cell that differs.
 void ExpectAttr(const StyledLine& line, size_t from, size_t count, int attr, const std::string& what) {
     ASSERT_GE(line.size(), from + count) << what;
     const int fg = PcToAnsi(attr & 15), bg = PcToAnsi((attr >> 4) & 7);
     const bool blink = attr & 0x80;
     for (size_t x = from; x < from + count; x++) {
         Shown s = ShownBy(line[x]);
-        EXPECT_EQ(s.Fg, fg) << what << " column " << x + 1;
-        if (blink) {
-            // Blink shows as the bright form of the background, or as the
-            // blink attribute where the terminal has only eight colours.
-            EXPECT_TRUE(s.Bg == bg + 8 || (s.Bg == bg && s.BlinkAsBrightBg))
-                << what << " column " << x + 1 << " bg " << s.Bg;
-        } else {
-            EXPECT_EQ(s.Bg, bg) << what << " column " << x + 1;
+        // Blink shows as the bright form of the background, or as the blink
+        // attribute where the terminal has only eight colours.
+        bool bgOk = blink ? s.Bg == bg + 8 || (s.Bg == bg && s.BlinkAsBrightBg) : s.Bg == bg;
+        if (s.Fg != fg || !bgOk) {
+            ADD_FAILURE() << what << ": column " << x + 1 << " shows fg " << s.Fg << " bg " << s.Bg
+                          << (s.BlinkAsBrightBg ? " blink" : "") << ", wanted fg " << fg << " bg "
+                          << bg << (blink ? " bright or blinking" : "");
+            return;
         }
     }
 }

@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <ostream>
 #include <string>
 #include <thread>
 
@@ -43,7 +44,7 @@ std::string TempPath(const char* tag) {
 // input as asked. For PipeHeldOpen the keys are written at once but the pipe
 // is closed only after holdMs, so the program must block, not spin.
 Outcome RunDemo(const std::string& program, const std::string& arg, Stdin how, const std::string& keys,
-            int holdMs = 0) {
+                int holdMs = 0, const std::string& cwd = "") {
     const std::string keyFile = TempPath("keys"), outFile = TempPath("out"),
                       errFile = TempPath("err");
     {
@@ -73,6 +74,8 @@ Outcome RunDemo(const std::string& program, const std::string& arg, Stdin how, c
         }
         // No controlling terminal either, as in CI.
         setsid();
+        if (!cwd.empty() && chdir(cwd.c_str()) != 0) _exit(126);
+        if (arg.empty()) execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
         execl(program.c_str(), program.c_str(), arg.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }
@@ -124,6 +127,8 @@ struct StdinCase {
     std::string Keys;
     int Expected;
 };
+
+void PrintTo(const StdinCase& c, std::ostream* os) { *os << c.Name; }
 
 class ConsoleStdin : public ::testing::TestWithParam<StdinCase> {};
 
@@ -189,5 +194,50 @@ TEST(ConsoleStdinError, ReportGoesToStderrOnly) {
     EXPECT_EQ(o.Stdout, "");
     EXPECT_NE(o.Stderr.find("Runtime error 201"), std::string::npos) << o.Stderr;
 }
+
+#ifdef KELMAROSZ_EXE
+// The program itself: the typed name and the key presses from standard input.
+// The 2 x 3 example waits for five keys; the file with no empty cell ends
+// with exit code 1 after its second table.
+struct ProgramCase {
+    const char* Name;
+    Stdin How;
+    std::string Keys;
+    int Expected;
+};
+
+void PrintTo(const ProgramCase& c, std::ostream* os) { *os << c.Name; }
+
+class ProgramStdin : public ::testing::TestWithParam<ProgramCase> {};
+
+TEST_P(ProgramStdin, EndsAsTheKeysAllowAndWritesNothingToStdout) {
+    const ProgramCase& c = GetParam();
+    Outcome o = RunDemo(KELMAROSZ_EXE, "", c.How, c.Keys, 0, KELMAROSZ_DATA_DIR);
+    EXPECT_EQ(ShellStatus(o.Status), c.Expected) << "stderr: " << o.Stderr;
+    EXPECT_EQ(o.Stdout, "");
+    EXPECT_LT(o.CpuMs, 50.0);
+}
+
+const ProgramCase kProgramCases[] = {
+    {"WholeRun", Stdin::File, "pelda_2x3\nxxxxx", 0},
+    {"WholeRunCrLf", Stdin::File, "pelda_2x3\r\n     ", 0},
+    {"WholeRunThroughAPipe", Stdin::Pipe, "pelda_2x3\rabcde", 0},
+    {"KeysRunOut", Stdin::File, "pelda_2x3\nxx", 130},
+    {"NameCutShort", Stdin::File, "pelda_2x", 130},
+    {"NoEmptyCell", Stdin::File, "nincs_ures\nxxxxx", 1},
+    {"DevNull", Stdin::DevNull, "", 130},
+    {"Closed", Stdin::Closed, "", 130},
+};
+
+INSTANTIATE_TEST_SUITE_P(Program, ProgramStdin, ::testing::ValuesIn(kProgramCases),
+                         [](const auto& info) { return std::string(info.param.Name); });
+
+TEST(ProgramStdinWait, BlocksWithoutSpinningUntilThePipeCloses) {
+    Outcome o = RunDemo(KELMAROSZ_EXE, "", Stdin::PipeHeldOpen, "pelda_2x3\n", 500, KELMAROSZ_DATA_DIR);
+    EXPECT_EQ(ShellStatus(o.Status), 130) << o.Stderr;
+    EXPECT_LT(o.CpuMs, 50.0);
+    EXPECT_EQ(o.Stdout, "");
+}
+#endif
 
 }  // namespace

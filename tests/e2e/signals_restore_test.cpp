@@ -2,13 +2,16 @@
 // equal those before the run (stty -g), keypad transmit mode is off, the
 // cursor is visible, and the shell's next output starts on a clean line.
 #include <signal.h>
+#include <unistd.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "tests/e2e/ConsolePane.h"
+#include "tests/e2e/TmuxSession.h"
 
 namespace {
 
@@ -30,7 +33,6 @@ const EndCase kEndCases[] = {
     {"CtrlCAtKeyWaitXterm", "xterm-256color", "wait", "ready", Ending::CtrlC, 130},
     {"CtrlCAtKeyWaitTmux", "tmux-256color", "wait", "ready", Ending::CtrlC, 130},
     {"CtrlCAtKeyWaitLinux", "linux", "wait", "ready", Ending::CtrlC, 130},
-    {"CtrlCAtPrompt", "xterm-256color", "readline", "name:", Ending::CtrlC, 130},
     {"CtrlCDuringPause", "xterm-256color", "pause", "pausing", Ending::CtrlC, 130},
     {"CtrlCOnAPage", "xterm-256color", "colours", "done", Ending::CtrlC, 130},
     {"SigtermAtKeyWait", "xterm-256color", "wait", "ready", Ending::Term, 143},
@@ -38,6 +40,8 @@ const EndCase kEndCases[] = {
     {"SighupAtKeyWait", "xterm-256color", "wait", "ready", Ending::Hup, 129},
     {"SighupOnAPage", "tmux-256color", "colours", "done", Ending::Hup, 129},
 };
+
+void PrintTo(const EndCase& c, std::ostream* os) { *os << c.Name; }
 
 // What the run left: modes, keypad and cursor, and where the shell goes on.
 void ExpectTerminalGivenBack(ConsolePane& pane, const std::string& what) {
@@ -70,6 +74,39 @@ TEST_P(SignalsRestore, TerminalGivenBack) {
 
 INSTANTIATE_TEST_SUITE_P(Endings, SignalsRestore, ::testing::ValuesIn(kEndCases),
                          [](const auto& info) { return std::string(info.param.Name); });
+
+// Ctrl-C while the line editor waits, with the cursor after the prompt, in
+// an interactive shell as users have it: the demo dies of SIGINT, so the
+// shell itself moves to a fresh line and its prompt starts there.
+TEST(SignalsRestoreShell, CtrlCAtThePromptInBash) {
+    char tmpl[] = "/tmp/console_bash_XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    const std::string dir = tmpl;
+    TmuxSession bash("env PS1='PROMPT$ ' TERM=xterm-256color bash --norc --noprofile -i", dir, 100, 30);
+    ASSERT_TRUE(bash.WaitForText("PROMPT$"));
+    bash.SendLiteral(std::string("stty -g > before; ") + CONSOLE_DEMO_PATH + " readline");
+    bash.SendKeys("Enter");
+    ASSERT_TRUE(bash.WaitForText("name:"));
+    PauseMs(100);
+    bash.SendLiteral("abc");
+    PauseMs(100);
+    bash.SendKeys("C-c");
+    PauseMs(300);
+    bash.SendLiteral("echo status=$?; stty -g | cmp -s - before && echo SAME");
+    bash.SendKeys("Enter");
+    ASSERT_TRUE(bash.WaitForText("SAME")) << bash.Screen();
+    std::vector<std::string> rows = bash.Lines();
+    bool promptClean = false, statusSeen = false;
+    for (const std::string& r : rows) {
+        if (r.rfind("PROMPT$ echo status", 0) == 0) promptClean = true;
+        if (r == "status=130") statusSeen = true;
+    }
+    EXPECT_TRUE(promptClean) << bash.Screen();
+    EXPECT_TRUE(statusSeen) << bash.Screen();
+    EXPECT_EQ(bash.Display("#{keypad_flag} #{keypad_cursor_flag} #{cursor_flag}"), "0 0 1");
+    unlink((dir + "/before").c_str());
+    rmdir(dir.c_str());
+}
 
 // A run-time error while a page is on screen: the report is on the terminal
 // (standard error), in the terminal's own colours, the page stays above it,
