@@ -47,6 +47,7 @@ void Renderer::Resize(int width, int height) {
     shown_ = ScreenGrid(width, height);
     scrolls_.clear();
     curX_ = curY_ = -1;
+    curAttr_ = -1;   // after a resize, take nothing about the terminal for granted
 }
 
 void Renderer::AssumeCursorAt(int x, int y) {
@@ -132,6 +133,18 @@ bool Renderer::NeedsBold(int attr) const {
     return (attr & 8) && caps_.colors < 16 && !caps_.bold.empty();
 }
 
+bool Renderer::NeedsBlink(int attr) const {
+    // Eight-colour terminals (the Linux console among them) show the blink
+    // attribute as the bright background that the blink bit stands for.
+    return (attr & 0x80) && caps_.colors < 16 && !caps_.blink.empty();
+}
+
+std::string Renderer::ResetAttributes() {
+    std::string out;
+    SetAttr(out, kDefaultAttr);
+    return out;
+}
+
 void Renderer::SetAttr(std::string& out, int attr) {
     if (attr == curAttr_) return;
     bool colours = caps_.colors >= 8 && !caps_.setaf.empty() && !caps_.setab.empty();
@@ -142,16 +155,19 @@ void Renderer::SetAttr(std::string& out, int attr) {
     }
     // Bold cannot be switched off alone, and the default colours are not a
     // colour number: start from sgr0 then.
-    bool fromScratch = curAttr_ < 0 || curAttr_ == kDefaultAttr || (NeedsBold(curAttr_) && !NeedsBold(attr));
+    bool fromScratch = curAttr_ < 0 || curAttr_ == kDefaultAttr || (NeedsBold(curAttr_) && !NeedsBold(attr)) ||
+                       (NeedsBlink(curAttr_) && !NeedsBlink(attr));
     if (fromScratch) {
         if (curAttr_ != kDefaultAttr) out += ExpandCap(caps_.sgr0);
         if (NeedsBold(attr)) out += ExpandCap(caps_.bold);
+        if (NeedsBlink(attr)) out += ExpandCap(caps_.blink);
         if (colours) {
             out += ExpandCap(caps_.setaf, FgIndex(attr));
             out += ExpandCap(caps_.setab, BgIndex(attr));
         }
     } else {
         if (NeedsBold(attr) && !NeedsBold(curAttr_)) out += ExpandCap(caps_.bold);
+        if (NeedsBlink(attr) && !NeedsBlink(curAttr_)) out += ExpandCap(caps_.blink);
         if (colours && FgIndex(attr) != FgIndex(curAttr_)) out += ExpandCap(caps_.setaf, FgIndex(attr));
         if (colours && BgIndex(attr) != BgIndex(curAttr_)) out += ExpandCap(caps_.setab, BgIndex(attr));
     }
@@ -271,7 +287,6 @@ std::string Renderer::Render(const ScreenGrid& wanted) {
 
     for (int y = 0; y < shown_.Height(); y++) DrawRow(out, wanted, y);
 
-    SetAttr(out, kDefaultAttr);
     int cx = std::clamp<int>(wanted.Cursor.X, 0, shown_.Width() - 1);
     int cy = std::clamp<int>(wanted.Cursor.Y, 0, shown_.Height() - 1);
     MoveTo(out, cx, cy, &wanted);

@@ -32,8 +32,12 @@ public:
     void NoteScroll(const SmallRect& source, const SmallRect& clip, Coord dest);
 
     // The bytes that make the terminal show `wanted` (its known cells), with
-    // the cursor at wanted.Cursor and the default attributes set.
+    // the cursor at wanted.Cursor. The colours of the last cell drawn stay set:
+    // nothing else writes to the terminal while the program owns it, and
+    // setting them again at every flush would cost bytes for nothing.
     std::string Render(const ScreenGrid& wanted);
+    // The terminal's own default attributes (for giving the terminal back).
+    std::string ResetAttributes();
 
     // The terminal's cursor is known to stand at (x, y) (asked at start).
     void AssumeCursorAt(int x, int y);
@@ -56,6 +60,7 @@ private:
     int FgIndex(int attr) const;
     int BgIndex(int attr) const;
     bool NeedsBold(int attr) const;
+    bool NeedsBlink(int attr) const;
 
     TermCaps caps_;
     std::string glyphs_[256];

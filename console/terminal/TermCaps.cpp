@@ -51,6 +51,7 @@ TermCaps TermCapsFromCurrentTerminal() {
     c.ri = Str("ri");
     c.sgr0 = Str("sgr0");
     c.bold = Str("bold");
+    c.blink = Str("blink");
     c.setaf = Str("setaf");
     c.setab = Str("setab");
     c.el = Str("el");
@@ -93,6 +94,7 @@ TermCaps AnsiFallbackCaps() {
     c.ri = "\x1bM";
     c.sgr0 = "\x1b[m";
     c.bold = "\x1b[1m";
+    c.blink = "\x1b[5m";
     c.setaf = "\x1b[3%p1%dm";
     c.setab = "\x1b[4%p1%dm";
     c.el = "\x1b[K";

@@ -10,7 +10,7 @@ struct TermCaps {
     // Scrolling region and scrolling.
     std::string csr, ind, ri;
     // Attributes and erasing.
-    std::string sgr0, bold, setaf, setab, el;
+    std::string sgr0, bold, blink, setaf, setab, el;
     // Cursor visibility, keypad transmit mode, cursor position report.
     std::string cnorm, smkx, rmkx, u7;
     int colors = 0;

@@ -475,6 +475,7 @@ void TerminalConsole::Restore() {
     if (outTty_ && !outputDead_) {
         CheckResize();
         std::string s = renderer_->Render(grid_);
+        s += renderer_->ResetAttributes();
         s += ExpandCap(caps_.cnorm);
         if (keypad_) s += ExpandCap(caps_.rmkx);
         if (kitty_) s += kKittyPop;

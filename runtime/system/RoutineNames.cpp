@@ -71,6 +71,8 @@ ShortString RoutineDisplayName(const char* name) {
 
 ShortString SourceDisplayName(const char* name) {
     if (!name) return ShortString();
+    // Files of the source tree are recorded under "/@/" (see the top CMakeLists).
+    if (std::strncmp(name, "/@/", 3) == 0) return ShortString(name + 3);
     if (name[0] == '/') {
         const char* last = std::strrchr(name, '/');
         return ShortString(last + 1);

@@ -65,6 +65,8 @@ TEST(RoutineNames, SourceNamesNeverShowABuildPath) {
         const char* raw;
         const char* shown;
     } cases[] = {
+        {"/@/kelmarosz.cpp", "kelmarosz.cpp"},
+        {"/@/Rutinok/AltRutinok.cpp", "Rutinok/AltRutinok.cpp"},
         {"kelmarosz.cpp", "kelmarosz.cpp"},
         {"Rutinok/AltRutinok.cpp", "Rutinok/AltRutinok.cpp"},
         {"./kelmarosz.cpp", "kelmarosz.cpp"},

@@ -11,6 +11,7 @@ struct VtCell {
     std::string text = "Z";   // what the terminal showed before the program
     int fg = -1, bg = -1;     // -1: the default colour
     bool bold = false;
+    bool blink = false;
     bool operator==(const VtCell&) const = default;
 };
 
@@ -27,6 +28,7 @@ public:
     int Fg() const { return fg_; }
     int Bg() const { return bg_; }
     bool Bold() const { return bold_; }
+    bool Blink() const { return blink_; }
 
     void Run(const std::string& bytes) {
         for (size_t i = 0; i < bytes.size(); i++) {
@@ -56,7 +58,7 @@ public:
 
 private:
     void Erase(VtCell& c) {
-        c = VtCell{" ", -1, bce_ ? bg_ : -1, false};
+        c = VtCell{" ", -1, bce_ ? bg_ : -1, false, bce_ && blink_};
     }
     void ScrollUp(int top, int bot) {
         scrolls++;
@@ -80,7 +82,7 @@ private:
             x = 0;
             LineFeed();
         }
-        At(x, y) = VtCell{g, fg_, bg_, bold_};
+        At(x, y) = VtCell{g, fg_, bg_, bold_, blink_};
         if (x == w_ - 1) {
             if (xenl_) wrap_ = true;
             else { x = 0; LineFeed(); }
@@ -89,11 +91,12 @@ private:
         }
     }
     void Sgr(const std::vector<int>& p) {
-        if (p.empty()) { fg_ = bg_ = -1; bold_ = false; return; }
+        if (p.empty()) { fg_ = bg_ = -1; bold_ = blink_ = false; return; }
         for (size_t k = 0; k < p.size(); k++) {
             int v = p[k];
-            if (v == 0) { fg_ = bg_ = -1; bold_ = false; }
+            if (v == 0) { fg_ = bg_ = -1; bold_ = blink_ = false; }
             else if (v == 1) bold_ = true;
+            else if (v == 5) blink_ = true;
             else if (v >= 30 && v <= 37) fg_ = v - 30;
             else if (v >= 40 && v <= 47) bg_ = v - 40;
             else if (v >= 90 && v <= 97) fg_ = v - 90 + 8;
@@ -152,5 +155,6 @@ private:
     int top_ = 0, bottom_;
     int fg_ = -1, bg_ = -1;
     bool bold_ = false;
+    bool blink_ = false;
     bool wrap_ = false;
 };

@@ -46,14 +46,16 @@ void ExpectShows(VtModel& vt, const ScreenGrid& g, const Renderer& r, const Term
             VtCell& v = vt.At(x, y);
             ASSERT_EQ(v.text, r.Glyph(c.ch)) << what << " at " << x << "," << y;
             int bg = -1, fg = -1;
-            bool bold = false;
+            bool bold = false, blink = false;
             if (c.attr != Renderer::kDefaultAttr) {
                 bool rich = caps.colors >= 16;
                 fg = Ansi(c.attr & 7) + ((c.attr & 8) && rich ? 8 : 0);
                 bold = (c.attr & 8) && !rich;
+                blink = (c.attr & 0x80) && !rich && !caps.blink.empty();
                 bg = Ansi((c.attr >> 4) & 7) + ((c.attr & 0x80) && rich ? 8 : 0);
             }
             ASSERT_EQ(v.bg, bg) << what << " at " << x << "," << y;
+            ASSERT_EQ(v.blink, blink) << what << " at " << x << "," << y;
             if (v.text != " ") {
                 ASSERT_EQ(v.fg, fg) << what << " at " << x << "," << y;
                 ASSERT_EQ(v.bold, bold) << what << " at " << x << "," << y;
@@ -61,9 +63,16 @@ void ExpectShows(VtModel& vt, const ScreenGrid& g, const Renderer& r, const Term
         }
     EXPECT_EQ(vt.x, g.Cursor.X) << what;
     EXPECT_EQ(vt.y, g.Cursor.Y) << what;
+}
+
+// Giving the terminal back leaves its own default attributes, whatever the
+// last cell drawn was.
+void ExpectDefaultsAfterReset(VtModel& vt, Renderer& r, const std::string& what) {
+    vt.Run(r.ResetAttributes());
     EXPECT_EQ(vt.Fg(), -1) << what;
     EXPECT_EQ(vt.Bg(), -1) << what;
     EXPECT_FALSE(vt.Bold()) << what;
+    EXPECT_FALSE(vt.Blink()) << what;
 }
 
 void Text(ScreenGrid& g, int x, int y, const std::string& s, uint8_t attr) {
@@ -108,6 +117,10 @@ TEST(Render, ColourMappingRichAndEightColourTerminals) {
             EXPECT_EQ(vt.At(2, 0).bg, c.bg) << t.term << " attr " << int(c.attr);
             EXPECT_EQ(vt.At(2, 0).bold, c.bold) << t.term << " attr " << int(c.attr);
             EXPECT_FALSE(vt.At(1, 0).bold) << t.term << " attr " << int(c.attr);
+            // Eight-colour terminals show the blink bit with their blink attribute.
+            bool blink = (c.attr & 0x80) && caps.colors < 16 && !caps.blink.empty();
+            EXPECT_EQ(vt.At(2, 0).blink, blink) << t.term << " attr " << int(c.attr);
+            EXPECT_FALSE(vt.At(1, 0).blink) << t.term << " attr " << int(c.attr);
         }
     }
 }
@@ -123,7 +136,9 @@ TEST(Render, SendsOnlyTheChangedCellsWithShortMoves) {
     EXPECT_EQ(r.Render(g), "");   // nothing changed, nothing sent
 
     g.StoreChar('a', Coord{11, 3});
-    EXPECT_EQ(Apply(r, g, vt), "\x1b[4D\x1b[30m\x1b[47ma\x1b(B\x1b[m\x1b[3C");
+    // The colours stay set between renders, so writing the three unchanged
+    // cells up to the cursor is shorter than moving over them.
+    EXPECT_EQ(Apply(r, g, vt), "\x1b[4Dallo");
     ExpectShows(vt, g, r, caps, "one cell");
 
     // Unchanged cells between two changes in the current colours are
@@ -195,6 +210,7 @@ TEST(Render, ErasesOnlyWhereTheTerminalPaintsTheBackground) {
         std::string out = Apply(r, g, vt);
         EXPECT_EQ(out.find("\x1b[K") != std::string::npos, c.expectErase) << c.term;
         ExpectShows(vt, g, r, caps, c.term);
+        ExpectDefaultsAfterReset(vt, r, c.term);
     }
 }
 
@@ -334,6 +350,7 @@ TEST(Render, RandomEditsAlwaysConverge) {
                 Apply(r, g, vt);
                 ExpectShows(vt, g, r, caps, std::string(term) + " round " + std::to_string(round));
                 if (HasFatalFailure()) return;
+                if (round % 7 == 0) ExpectDefaultsAfterReset(vt, r, std::string(term) + " reset");
             }
         }
     }
