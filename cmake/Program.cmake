@@ -15,6 +15,9 @@ if(TARGET runtime_system AND TARGET console)
   target_compile_options(kelmarosz PRIVATE ${KELMAROSZ_FRAME_OPTIONS})
   target_link_libraries(kelmarosz PRIVATE runtime_system console terminal textio runtime)
   set_target_properties(kelmarosz PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+  # Also a stripped kelmarosz-stripped with its debug file beside it.
+  include(${CMAKE_SOURCE_DIR}/cmake/SplitDebug.cmake)
+  kelmarosz_split_debug(kelmarosz kelmarosz-stripped)
 endif()
 
 # The same routines without the main line, for the program's unit tests.
