@@ -39,7 +39,8 @@ for t in "${TARGETS[@]}"; do
             seeds=$((seeds + 1))
         done
     done
-    (cd "$work" && "$ROOT/$BUILD/tests/fuzz/fuzz_$t" -max_total_time="$SECS" -print_final_stats=1 \
+    # The harnesses' own scratch files land in $work too, even after a crash.
+    (cd "$work" && TMPDIR="$work" "$ROOT/$BUILD/tests/fuzz/fuzz_$t" -max_total_time="$SECS" -print_final_stats=1 \
         -rss_limit_mb=2048 -timeout=10 -artifact_prefix="$work/artifacts/" "$work/corpus") \
         >"$work/log" 2>&1
     rc=$?
