@@ -8,7 +8,10 @@ set(KELMAROSZ_ROUTINES
 # caller's frame from the back trace.
 # Each failing check must keep a call of its own, so that the report names
 # its line: no merging of identical call tails.
-set(KELMAROSZ_FRAME_OPTIONS -fno-optimize-sibling-calls -fno-crossjumping -fno-tree-tail-merge)
+set(KELMAROSZ_FRAME_OPTIONS -fno-optimize-sibling-calls)
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+  list(APPEND KELMAROSZ_FRAME_OPTIONS -fno-crossjumping -fno-tree-tail-merge)
+endif()
 
 if(TARGET runtime_system AND TARGET console)
   add_executable(kelmarosz ${CMAKE_SOURCE_DIR}/kelmarosz.cpp ${KELMAROSZ_ROUTINES})
