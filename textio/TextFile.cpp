@@ -6,6 +6,7 @@
 #include "textio/CodePages.h"
 #include "textio/HostName.h"
 #include "textio/TextRec.h"
+#include "textio/WriteMode.h"
 
 uint8_t FileMode = 2;
 bool CtrlZMarksEOF = true;
@@ -100,18 +101,8 @@ void Close(TextRec& f) {
 }
 
 void Flush(TextRec& f) {
-    if (InOutRes != 0) return;
-    switch (f.Mode) {
-        case ModeOutput:
-            if (f.TransferProc != nullptr) f.TransferProc(f);
-            break;
-        case ModeInput:
-            InOutRes = 105;
-            break;
-        default:
-            InOutRes = 103;
-            break;
-    }
+    if (InOutRes != 0 || !OpenForWriting(f)) return;
+    if (f.TransferProc != nullptr) f.TransferProc(f);
 }
 
 uint16_t IOResult() {

@@ -4,6 +4,7 @@
 
 #include "runtime/core/EndState.h"
 #include "textio/TextIO.h"
+#include "textio/WriteMode.h"
 
 namespace {
 
@@ -64,22 +65,12 @@ void WriteBlanks(TextRec& f, int32_t count) {
 }
 
 void TextWriteStr(int32_t width, TextRec& f, const ShortString& s) {
-    if (InOutRes != 0) return;
-    switch (f.Mode) {
-        case ModeOutput:
-            if (static_cast<int32_t>(s.Len) < width) {
-                WriteBlanks(f, width - s.Len);
-                if (InOutRes != 0) return;
-            }
-            WriteBuffer(f, s.Ch, s.Len);
-            break;
-        case ModeInput:
-            InOutRes = 105;
-            break;
-        default:
-            InOutRes = 103;
-            break;
+    if (InOutRes != 0 || !OpenForWriting(f)) return;
+    if (static_cast<int32_t>(s.Len) < width) {
+        WriteBlanks(f, width - s.Len);
+        if (InOutRes != 0) return;
     }
+    WriteBuffer(f, s.Ch, s.Len);
 }
 
 void TextWriteInt(int32_t width, TextRec& f, int32_t value) {
@@ -88,23 +79,13 @@ void TextWriteInt(int32_t width, TextRec& f, int32_t value) {
 }
 
 void TextWriteChar(int32_t width, TextRec& f, char c) {
-    if (InOutRes != 0) return;
-    switch (f.Mode) {
-        case ModeOutput:
-            if (width > 1) {
-                WriteBlanks(f, width - 1);
-                if (InOutRes != 0) return;
-            }
-            if (f.BufferPos >= f.BufferSize && !MakeRoom(f)) return;
-            f.BufferPtr[f.BufferPos++] = static_cast<uint8_t>(c);
-            break;
-        case ModeInput:
-            InOutRes = 105;
-            break;
-        default:
-            InOutRes = 103;
-            break;
+    if (InOutRes != 0 || !OpenForWriting(f)) return;
+    if (width > 1) {
+        WriteBlanks(f, width - 1);
+        if (InOutRes != 0) return;
     }
+    if (f.BufferPos >= f.BufferSize && !MakeRoom(f)) return;
+    f.BufferPtr[f.BufferPos++] = static_cast<uint8_t>(c);
 }
 
 void TextWriteEnd(TextRec& f) {
@@ -112,17 +93,7 @@ void TextWriteEnd(TextRec& f) {
 }
 
 void TextWritelnEnd(TextRec& f) {
-    if (InOutRes != 0) return;
-    switch (f.Mode) {
-        case ModeOutput:
-            WriteBuffer(f, f.LineBreak, f.LineBreakLen);
-            if (f.FlushProc != nullptr) f.FlushProc(f);
-            break;
-        case ModeInput:
-            InOutRes = 105;
-            break;
-        default:
-            InOutRes = 103;
-            break;
-    }
+    if (InOutRes != 0 || !OpenForWriting(f)) return;
+    WriteBuffer(f, f.LineBreak, f.LineBreakLen);
+    if (f.FlushProc != nullptr) f.FlushProc(f);
 }
