@@ -1,0 +1,500 @@
+// The console on a terminal that this test plays itself, on a pty: the
+// start-up queries and their answers, the kitty keyboard protocol (pushed
+// only when the terminal says it has it, popped when the terminal is given
+// back), key presses and releases, lone modifiers, Alt codes, and Ctrl-C
+// reported as a key. tmux cannot stand in here: it does not speak kitty.
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Generous: a loaded two-core machine running the sanitizer build.
+constexpr int kStartMs = 15000;
+constexpr int kStepMs = 8000;
+
+const std::string kQuery = "\x1b[6n\x1b[?u\x1b[c";   // position, kitty flags, device attributes
+const std::string kPush = "\x1b[>";                   // ESC [ > flags u
+const std::string kPop = "\x1b[<u";
+const std::string kKeypadOn = "\x1b[?1h\x1b=";        // xterm-256color smkx
+const std::string kKeypadOff = "\x1b[?1l\x1b>";       // rmkx
+const std::string kCursorVisible = "\x1b[?25h";       // the end of cnorm
+
+// The characters a terminal would show: escape sequences and control bytes
+// dropped, so the demo's output reads as it appears whatever the cursor
+// moves between its flushes.
+std::string VisibleText(const std::string& raw) {
+    std::string out;
+    size_t i = 0;
+    while (i < raw.size()) {
+        const unsigned char c = static_cast<unsigned char>(raw[i]);
+        if (c == 0x1b) {
+            if (i + 1 >= raw.size()) break;
+            const unsigned char k = static_cast<unsigned char>(raw[i + 1]);
+            if (k == '[') {
+                size_t j = i + 2;
+                while (j < raw.size() && raw[j] >= 0x20 && raw[j] <= 0x3f) j++;
+                i = j + 1;
+            } else if (k == 'O' || (k >= 0x20 && k <= 0x2f)) {
+                i += 3;   // SS3 x, or a character set choice like ESC ( B
+            } else {
+                i += 2;
+            }
+            continue;
+        }
+        if (c >= 0x20 && c != 0x7f) out += static_cast<char>(c);
+        i++;
+    }
+    return out;
+}
+
+size_t Count(const std::string& hay, const std::string& needle) {
+    size_t n = 0;
+    for (size_t at = hay.find(needle); at != std::string::npos; at = hay.find(needle, at + 1)) n++;
+    return n;
+}
+
+// A kitty flags push: ESC [ > digits u.
+bool HasPush(const std::string& raw) {
+    for (size_t at = raw.find(kPush); at != std::string::npos; at = raw.find(kPush, at + 1)) {
+        size_t j = at + kPush.size();
+        while (j < raw.size() && raw[j] >= '0' && raw[j] <= '9') j++;
+        if (j > at + kPush.size() && j < raw.size() && raw[j] == 'u') return true;
+    }
+    return false;
+}
+
+bool SameModes(const termios& a, const termios& b) {
+    return a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag && a.c_cflag == b.c_cflag &&
+           a.c_lflag == b.c_lflag && std::memcmp(a.c_cc, b.c_cc, sizeof a.c_cc) == 0;
+}
+
+// The demo on the slave side of a pty; this object is its terminal. Every
+// wait ends by a deadline, and a demo still running at the end is killed.
+class FakeTerminal {
+public:
+    explicit FakeTerminal(const char* scenario) {
+        master_ = posix_openpt(O_RDWR | O_NOCTTY);
+        if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) return;
+        const char* name = ptsname(master_);
+        if (name == nullptr) return;
+        const std::string slaveName = name;
+        // Kept open here too: the modes stay readable after the demo ends,
+        // and reading the master never fails for want of a slave.
+        slave_ = open(slaveName.c_str(), O_RDWR | O_NOCTTY);
+        if (slave_ < 0) return;
+        winsize ws{};
+        ws.ws_row = 25;
+        ws.ws_col = 80;
+        ioctl(slave_, TIOCSWINSZ, &ws);
+        tcgetattr(slave_, &before_);
+
+        int errPipe[2];
+        if (pipe(errPipe) != 0) return;
+
+        // Built before fork: the child only calls what is safe after it.
+        std::vector<std::string> env;
+        for (char** e = environ; *e != nullptr; e++) {
+            std::string v = *e;
+            if (v.rfind("TERM=", 0) == 0 || v.rfind("LANG=", 0) == 0 || v.rfind("LC_", 0) == 0 ||
+                v.rfind("TMUX", 0) == 0)
+                continue;
+            env.push_back(v);
+        }
+        env.push_back("TERM=xterm-256color");
+        env.push_back("LANG=C.UTF-8");
+        std::vector<char*> envp;
+        for (std::string& v : env) envp.push_back(v.data());
+        envp.push_back(nullptr);
+        std::string demo = CONSOLE_DEMO_PATH;
+        std::string arg = scenario;
+        char* argv[] = {demo.data(), arg.data(), nullptr};
+
+        pid_ = fork();
+        if (pid_ == 0) {
+            setsid();
+            int tty = open(slaveName.c_str(), O_RDWR);   // the session's controlling terminal
+            if (tty < 0) _exit(126);
+            ioctl(tty, TIOCSCTTY, 0);
+            dup2(tty, 0);
+            dup2(tty, 1);
+            dup2(errPipe[1], 2);
+            if (tty > 2) close(tty);
+            close(errPipe[0]);
+            close(errPipe[1]);
+            close(master_);
+            close(slave_);
+            execve(argv[0], argv, envp.data());
+            _exit(127);
+        }
+        close(errPipe[1]);
+        err_ = errPipe[0];
+        if (pid_ < 0) return;
+        fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
+        fcntl(err_, F_SETFL, fcntl(err_, F_GETFL) | O_NONBLOCK);
+        ok_ = true;
+    }
+
+    ~FakeTerminal() {
+        if (pid_ > 0 && !ended_) {
+            kill(pid_, SIGKILL);
+            int st = 0;
+            waitpid(pid_, &st, 0);
+        }
+        for (int fd : {master_, slave_, err_})
+            if (fd >= 0) close(fd);
+    }
+
+    FakeTerminal(const FakeTerminal&) = delete;
+    FakeTerminal& operator=(const FakeTerminal&) = delete;
+
+    bool Started() const { return ok_; }
+    const std::string& Raw() const { return raw_; }
+    std::string Text() const { return VisibleText(raw_); }
+    const std::string& Stderr() const { return errText_; }
+    const termios& ModesBefore() const { return before_; }
+    termios ModesNow() const {
+        termios t{};
+        tcgetattr(slave_, &t);
+        return t;
+    }
+
+    void Send(const std::string& bytes) {
+        size_t done = 0;
+        while (done < bytes.size()) {
+            ssize_t n = write(master_, bytes.data() + done, bytes.size() - done);
+            if (n > 0) {
+                done += static_cast<size_t>(n);
+            } else if (n < 0 && (errno == EINTR || errno == EAGAIN)) {
+                Pump(10);   // the demo is behind: let it catch up
+            } else {
+                return;
+            }
+        }
+    }
+
+    // Reads what the demo writes until `done` holds or the time is up.
+    bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
+        const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (!done()) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+            if (left <= 0) return false;
+            Pump(static_cast<int>(std::min<long long>(left, 100)));
+        }
+        return true;
+    }
+
+    // Waits until `needle` shows in the raw output at or after `from`.
+    bool WaitForRaw(const std::string& needle, int timeoutMs = kStepMs, size_t from = 0) {
+        return WaitUntil([&] { return raw_.find(needle, from) != std::string::npos; }, timeoutMs);
+    }
+    bool WaitForText(const std::string& needle, int timeoutMs = kStepMs) {
+        return WaitUntil([&] { return Text().find(needle) != std::string::npos; }, timeoutMs);
+    }
+
+    // The demo's wait status once it ends; -1 when it is still running
+    // after timeoutMs (it is then killed by the destructor).
+    int WaitExit(int timeoutMs = kStepMs) {
+        int status = -1;
+        bool gone = WaitUntil(
+            [&] {
+                int st = 0;
+                if (waitpid(pid_, &st, WNOHANG) != pid_) return false;
+                status = st;
+                return true;
+            },
+            timeoutMs);
+        if (!gone) return -1;
+        ended_ = true;
+        while (Pump(100)) {
+        }   // what it wrote last
+        return status;
+    }
+
+private:
+    // One poll round over the master and the demo's stderr; true when
+    // something was read.
+    bool Pump(int timeoutMs) {
+        pollfd p[2] = {{master_, POLLIN, 0}, {err_, POLLIN, 0}};
+        if (poll(p, 2, timeoutMs) <= 0) return false;
+        bool got = false;
+        char buf[4096];
+        if (p[0].revents & POLLIN) {
+            ssize_t n = read(master_, buf, sizeof buf);
+            if (n > 0) raw_.append(buf, static_cast<size_t>(n)), got = true;
+        }
+        if (p[1].revents & (POLLIN | POLLHUP)) {
+            ssize_t n = read(err_, buf, sizeof buf);
+            if (n > 0) errText_.append(buf, static_cast<size_t>(n)), got = true;
+        }
+        return got;
+    }
+
+    int master_ = -1, slave_ = -1, err_ = -1;
+    pid_t pid_ = -1;
+    bool ok_ = false, ended_ = false;
+    termios before_{};
+    std::string raw_, errText_;
+};
+
+// Kitty's forms for the keys the cases type (flags 27 on: presses without an
+// event type, releases with ":3", modifiers as 1 + Shift 1, Alt 2, Ctrl 4).
+namespace kitty {
+const std::string aPress = "\x1b[97u", aRelease = "\x1b[97;1:3u";
+const std::string f1Press = "\x1b[P", f1Release = "\x1b[1;1:3P";
+const std::string shiftPress = "\x1b[57441;2u", shiftRelease = "\x1b[57441;2:3u";
+const std::string altPress = "\x1b[57443;3u";
+std::string KpWithAlt(int digit, bool release) {
+    return "\x1b[" + std::to_string(57399 + digit) + (release ? ";3:3u" : ";3u");
+}
+// A release reports the modifiers as they were with the key still down, or
+// (as kitty itself does for a modifier key) as they are after it: both end
+// an Alt code.
+const std::string altReleaseHeld = "\x1b[57443;3:3u", altReleaseAfter = "\x1b[57443;1:3u";
+// With flag 16 the text the key produced comes along.
+const std::string qPressWithText = "\x1b[113;1;113u", qRelease = "\x1b[113;1:3u";
+const std::string ctrlCPress = "\x1b[99;5u";
+}  // namespace kitty
+
+std::string AltCode(const std::vector<int>& digits, const std::string& altRelease) {
+    std::string s = kitty::altPress;
+    for (int d : digits) s += kitty::KpWithAlt(d, false) + kitty::KpWithAlt(d, true);
+    return s + altRelease;
+}
+
+// Waits for the start-up query and answers it as the given terminal would.
+void AnswerQuery(FakeTerminal& t, const std::vector<std::string>& answerChunks) {
+    ASSERT_TRUE(t.WaitForRaw(kQuery, kStartMs)) << "no start-up query; output: " << t.Raw()
+                                               << "\nstderr: " << t.Stderr();
+    for (const std::string& chunk : answerChunks) t.Send(chunk);
+}
+
+TEST(KittyPty, KeysAltCodesAndModifiersOnAKittyTerminal) {
+    FakeTerminal t("keys");
+    ASSERT_TRUE(t.Started());
+    ASSERT_NO_FATAL_FAILURE(AnswerQuery(t, {"\x1b[5;1R\x1b[?0u\x1b[?62;22c"}));
+    ASSERT_TRUE(t.WaitForRaw(kKeypadOn)) << t.Raw();
+    ASSERT_TRUE(t.WaitUntil([&] { return HasPush(t.Raw()); }, kStepMs)) << "no kitty push: " << t.Raw();
+    EXPECT_NE(t.Raw().find("\x1b[>27u"), std::string::npos);
+
+    t.Send(kitty::aPress + kitty::aRelease);
+    ASSERT_TRUE(t.WaitForText("97 ")) << t.Text();
+    t.Send(kitty::f1Press + kitty::f1Release);
+    ASSERT_TRUE(t.WaitForText("97 0 59 ")) << t.Text();
+    // Shift alone gives no code; Alt, keypad 6, keypad 5, Alt up gives 65.
+    t.Send(kitty::shiftPress + kitty::shiftRelease + AltCode({6, 5}, kitty::altReleaseHeld));
+    ASSERT_TRUE(t.WaitForText("97 0 59 65 ")) << t.Text();
+    // The other way kitty reports the Alt release; then an Alt code of 0,
+    // which is no key at all.
+    t.Send(AltCode({6, 6}, kitty::altReleaseAfter) + AltCode({0}, kitty::altReleaseHeld));
+    ASSERT_TRUE(t.WaitForText("97 0 59 65 66 ")) << t.Text();
+    t.Send(kitty::qPressWithText + kitty::qRelease);
+
+    const int status = t.WaitExit();
+    ASSERT_TRUE(WIFEXITED(status)) << "status " << status << "\nstderr: " << t.Stderr();
+    EXPECT_EQ(WEXITSTATUS(status), 0) << t.Stderr();
+    EXPECT_NE(t.Text().find("97 0 59 65 66 113 bye"), std::string::npos) << t.Text();
+
+    const std::string& raw = t.Raw();
+    const size_t push = raw.find("\x1b[>27u");
+    const size_t pop = raw.rfind(kPop);
+    ASSERT_NE(pop, std::string::npos) << "kitty flags not popped";
+    EXPECT_EQ(Count(raw, kPop), 1u);
+    EXPECT_LT(push, pop);
+    EXPECT_GT(pop, raw.rfind("bye"));
+    EXPECT_NE(raw.find(kKeypadOff, push), std::string::npos);
+    EXPECT_NE(raw.find(kCursorVisible, push), std::string::npos);
+    EXPECT_TRUE(SameModes(t.ModesNow(), t.ModesBefore())) << "terminal modes not given back";
+    EXPECT_EQ(t.Stderr(), "");
+}
+
+// Ctrl-C reported as a key ends the run wherever the program waits: at a
+// key wait, inside a pause (which reads keys meanwhile), in line input.
+struct CtrlCCase {
+    const char* Scenario;
+    const char* ReadyText;   // shows once the demo waits
+    const char* NotAfter;    // shows only if Ctrl-C did not end the run
+};
+
+const CtrlCCase kCtrlCCases[] = {
+    {"wait", "ready", "got it"},
+    {"pause", "pausing", "awake"},
+    {"readline", "name: ", "["},
+};
+
+class KittyCtrlC : public ::testing::TestWithParam<CtrlCCase> {};
+
+TEST_P(KittyCtrlC, EndsTheRunBySigintWithTheTerminalGivenBack) {
+    const CtrlCCase& c = GetParam();
+    FakeTerminal t(c.Scenario);
+    ASSERT_TRUE(t.Started());
+    // The answers arrive in pieces, split inside a report.
+    ASSERT_NO_FATAL_FAILURE(AnswerQuery(t, {"\x1b[3;7R\x1b[?", "1u\x1b[?6", "2;22c"}));
+    ASSERT_TRUE(t.WaitForText(c.ReadyText)) << t.Raw() << "\nstderr: " << t.Stderr();
+    ASSERT_TRUE(HasPush(t.Raw())) << t.Raw();
+    // Shift, then Ctrl down and C: as a kitty terminal sends it, with no
+    // signal from the pty.
+    t.Send(kitty::shiftPress + kitty::shiftRelease + "\x1b[57442;5u" + kitty::ctrlCPress);
+
+    const int status = t.WaitExit();
+    ASSERT_TRUE(WIFSIGNALED(status)) << "status " << status << "\noutput: " << t.Text()
+                                     << "\nstderr: " << t.Stderr();
+    EXPECT_EQ(WTERMSIG(status), SIGINT);
+    const std::string text = t.Text();
+    EXPECT_EQ(text.find(c.NotAfter, text.find(c.ReadyText) + 1), std::string::npos)
+        << "Ctrl-C was taken as a key: " << text;
+    const std::string& raw = t.Raw();
+    const size_t pop = raw.rfind(kPop);
+    ASSERT_NE(pop, std::string::npos) << "kitty flags not popped before the end";
+    EXPECT_GT(pop, raw.find(c.ReadyText));
+    EXPECT_NE(raw.find(kKeypadOff), std::string::npos);
+    EXPECT_NE(raw.find(kCursorVisible), std::string::npos);
+    EXPECT_TRUE(SameModes(t.ModesNow(), t.ModesBefore())) << "terminal modes not given back";
+    EXPECT_EQ(t.Stderr(), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Waits, KittyCtrlC, ::testing::ValuesIn(kCtrlCCases),
+                         [](const auto& info) { return std::string(info.param.Scenario); });
+
+// The release a kitty terminal sends for a press "ESC [ code [; mods [; text]] final".
+std::string ReleaseOf(const std::string& press) {
+    const std::string body = press.substr(2, press.size() - 3);
+    const size_t semi = body.find(';');
+    std::string mods = "1";
+    if (semi != std::string::npos) {
+        mods = body.substr(semi + 1);
+        mods = mods.substr(0, mods.find(';'));
+        if (mods.empty()) mods = "1";
+    }
+    return "\x1b[" + body.substr(0, semi) + ";" + mods + ":3" + press.back();
+}
+
+// With every key reported as an escape (flag 8), even Enter, Tab, Backspace
+// and Esc come as CSI u: each still gives the code a PC keyboard gives.
+struct KittyKey {
+    const char* Press;
+    const char* Codes;
+};
+
+const KittyKey kKittyKeys[] = {
+    {"\x1b[9u", "9"},               // Tab
+    {"\x1b[9;2u", "0 15"},          // Shift+Tab
+    {"\x1b[127u", "8"},             // Backspace
+    {"\x1b[27u", "27"},             // Esc
+    {"\x1b[13u", "13"},             // Enter (the first of two that end the demo)
+    {"\x1b[49;3u", "0 120"},        // Alt+1 on the top row
+    {"\x1b[97;5u", "1"},            // Ctrl+A
+    {"\x1b[97;2;65u", "65"},        // Shift+A, with its text
+    {"\x1b[225;1;225u", "225"},     // a key that types \xE1 (a-acute)
+    {"\x1b[1;5H", "0 119"},         // Ctrl+Home
+    {"\x1b[24~", "0 134"},          // F12
+    {"\x1b[57399u", "48"},          // keypad 0 with Num Lock on: the digit
+    {"\x1b[57425u", "0 82"},        // the same key with Num Lock off: Insert
+    {"\x1b[57414u", "13"},          // keypad Enter: plain 13, the second Enter
+};
+
+TEST(KittyPty, EveryKeyAsAnEscapeGivesThePcCodes) {
+    FakeTerminal t("keys");
+    ASSERT_TRUE(t.Started());
+    ASSERT_NO_FATAL_FAILURE(AnswerQuery(t, {"\x1b[1;1R\x1b[?0u\x1b[?62;22c"}));
+    ASSERT_TRUE(t.WaitUntil([&] { return HasPush(t.Raw()); }, kStepMs)) << t.Raw();
+    std::string keys, want;
+    for (const KittyKey& k : kKittyKeys) {
+        keys += std::string(k.Press) + ReleaseOf(k.Press);
+        want += std::string(k.Codes) + " ";
+    }
+    t.Send(keys);
+    const int status = t.WaitExit();
+    ASSERT_TRUE(WIFEXITED(status)) << "status " << status << "\noutput: " << t.Text()
+                                   << "\nstderr: " << t.Stderr();
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_NE(t.Text().find(want + "bye"), std::string::npos) << "want: " << want << "\ngot: " << t.Text();
+    EXPECT_EQ(t.Stderr(), "");
+}
+
+TEST(KittyPty, PlainTerminalGetsNoPushAndKeepsItsCtrlC) {
+    FakeTerminal t("keys");
+    ASSERT_TRUE(t.Started());
+    ASSERT_NO_FATAL_FAILURE(AnswerQuery(t, {"\x1b[10;1R\x1b[?62;22c"}));
+    ASSERT_TRUE(t.WaitForRaw(kKeypadOn)) << t.Raw();
+    t.Send("a");
+    ASSERT_TRUE(t.WaitForText("97 ")) << t.Text();
+    t.Send("\x1b[A");
+    ASSERT_TRUE(t.WaitForText("97 0 72 ")) << t.Text();
+    t.Send("\x03");   // the pty's line discipline makes it SIGINT
+
+    const int status = t.WaitExit();
+    ASSERT_TRUE(WIFSIGNALED(status)) << "status " << status << "\nstderr: " << t.Stderr();
+    EXPECT_EQ(WTERMSIG(status), SIGINT);
+    EXPECT_FALSE(HasPush(t.Raw())) << "kitty flags pushed to a terminal without them";
+    EXPECT_EQ(t.Raw().find(kPop), std::string::npos);
+    EXPECT_NE(t.Raw().find(kKeypadOff), std::string::npos);
+    EXPECT_TRUE(SameModes(t.ModesNow(), t.ModesBefore())) << "terminal modes not given back";
+    EXPECT_EQ(t.Stderr(), "");
+}
+
+TEST(KittyPty, SilentTerminalStillStartsAndKeepsKeysTypedMeanwhile) {
+    FakeTerminal t("keys");
+    ASSERT_TRUE(t.Started());
+    ASSERT_TRUE(t.WaitForRaw(kQuery, kStartMs)) << t.Raw() << "\nstderr: " << t.Stderr();
+    const auto asked = Clock::now();
+    t.Send("z");   // typed while the terminal is being asked: a key, not lost
+    ASSERT_TRUE(t.WaitForRaw(kKeypadOn)) << t.Raw();
+    const auto waitedMs = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - asked).count();
+    // The program gives up after 200 ms; the rest is slack for a busy machine.
+    EXPECT_LT(waitedMs, 1000) << "start-up waited too long for a silent terminal";
+    EXPECT_FALSE(HasPush(t.Raw()));
+
+    t.Send("a");
+    ASSERT_TRUE(t.WaitForText("122 97 ")) << t.Text();
+    t.Send("q");
+    const int status = t.WaitExit();
+    ASSERT_TRUE(WIFEXITED(status)) << "status " << status << "\nstderr: " << t.Stderr();
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_NE(t.Text().find("122 97 113 bye"), std::string::npos) << t.Text();
+    EXPECT_EQ(t.Raw().find(kPop), std::string::npos);
+    EXPECT_TRUE(SameModes(t.ModesNow(), t.ModesBefore())) << "terminal modes not given back";
+    EXPECT_EQ(t.Stderr(), "");
+}
+
+// A terminal too slow for the start-up wait (a remote link): its answers
+// come after the program has gone on without them. They are reports, not
+// keys, and the protocol stays off since the program never asked to push.
+TEST(KittyPty, LateAnswersAreNotTakenAsKeys) {
+    FakeTerminal t("keys");
+    ASSERT_TRUE(t.Started());
+    ASSERT_TRUE(t.WaitForRaw(kQuery, kStartMs)) << t.Raw() << "\nstderr: " << t.Stderr();
+    ASSERT_TRUE(t.WaitForRaw(kKeypadOn)) << t.Raw();
+    t.Send("\x1b[2;1R\x1b[?0u\x1b[?62;22c");
+    t.Send("a");
+    ASSERT_TRUE(t.WaitForText("97 ")) << t.Text();
+    t.Send("q");
+    const int status = t.WaitExit();
+    ASSERT_TRUE(WIFEXITED(status)) << "status " << status << "\nstderr: " << t.Stderr();
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_NE(t.Text().find("97 113 bye"), std::string::npos) << t.Text();
+    EXPECT_FALSE(HasPush(t.Raw()));
+    EXPECT_EQ(t.Raw().find(kPop), std::string::npos);
+    EXPECT_EQ(t.Stderr(), "");
+}
+
+}  // namespace
