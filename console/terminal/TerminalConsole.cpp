@@ -38,11 +38,18 @@ struct EmergencyState {
     volatile size_t length = 0;
     struct termios termios;
     volatile sig_atomic_t haveTermios = 0;
+    // Taking the terminal again after a job-control stop: the program's
+    // modes and the bytes that switch keypad and keyboard protocol back on.
+    struct termios keyTermios;
+    volatile sig_atomic_t haveKeyTermios = 0;
+    char resumeBytes[64];
+    volatile size_t resumeLength = 0;
     volatile sig_atomic_t active = 0;
 };
 EmergencyState emergency;
 
 volatile sig_atomic_t resized = 0;
+volatile sig_atomic_t continued = 0;   // the run went on after a stop: repaint
 
 // The kitty keyboard protocol, when the terminal has it: disambiguated
 // escapes (1), press/repeat/release events (2, for Alt codes), every key as
@@ -63,6 +70,39 @@ void OnTerminatingSignal(int sig) {
     TerminalEmergencyRestore();
     signal(sig, SIG_DFL);
     raise(sig);   // delivered with the default action once the handler returns
+}
+
+// A stop (kill -TSTP, or a background read or write) hands the terminal back
+// to the shell as it was found; when the run goes on (fg), the program's
+// modes come back and the next flush repaints the screen.
+void OnStopSignal(int sig) {
+    int savedErrno = errno;
+    bool wasActive = emergency.active;
+    TerminalEmergencyRestore();
+    signal(sig, SIG_DFL);
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, sig);
+    sigprocmask(SIG_UNBLOCK, &set, nullptr);
+    raise(sig);   // stops here until SIGCONT
+    sigprocmask(SIG_BLOCK, &set, nullptr);
+    struct sigaction sa{};
+    sa.sa_handler = OnStopSignal;
+    sigemptyset(&sa.sa_mask);
+    sigaction(sig, &sa, nullptr);
+    if (wasActive) {
+        if (emergency.haveKeyTermios) tcsetattr(STDIN_FILENO, TCSANOW, &emergency.keyTermios);
+        size_t done = 0;
+        while (done < emergency.resumeLength) {
+            ssize_t n = write(STDOUT_FILENO, emergency.resumeBytes + done, emergency.resumeLength - done);
+            if (n > 0) done += static_cast<size_t>(n);
+            else if (n < 0 && errno == EINTR) continue;
+            else break;
+        }
+        emergency.active = 1;
+        continued = 1;
+    }
+    errno = savedErrno;
 }
 
 bool SameDevice(int a, int b) {
@@ -225,6 +265,8 @@ void TerminalConsole::EnterKeyMode() {
         termiosChanged_ = true;
         emergency.termios = saved_;
         emergency.haveTermios = 1;
+        emergency.keyTermios = t;
+        emergency.haveKeyTermios = 1;
         emergency.active = 1;
     }
 }
@@ -278,6 +320,10 @@ void TerminalConsole::QueryTerminal() {
     }
     if (kitty_) modes += kKittyPush;
     WriteAll(modes);
+    if (modes.size() <= sizeof emergency.resumeBytes) {
+        std::memcpy(emergency.resumeBytes, modes.data(), modes.size());
+        emergency.resumeLength = modes.size();
+    }
 }
 
 void TerminalConsole::PrepareEmergency() {
@@ -306,6 +352,16 @@ void TerminalConsole::InstallSignals() {
         sigemptyset(&sa.sa_mask);
         sigaction(sig, &sa, nullptr);
     }
+    for (int sig : {SIGTSTP, SIGTTIN, SIGTTOU}) {
+        struct sigaction old{};
+        sigaction(sig, nullptr, &old);
+        if (old.sa_handler == SIG_IGN) continue;
+        struct sigaction sa{};
+        sa.sa_handler = OnStopSignal;
+        sigemptyset(&sa.sa_mask);
+        sa.sa_flags = SA_RESTART;
+        sigaction(sig, &sa, nullptr);
+    }
     if (outTty_) {
         struct sigaction sa{};
         sa.sa_handler = OnResize;
@@ -316,6 +372,16 @@ void TerminalConsole::InstallSignals() {
 }
 
 void TerminalConsole::CheckResize() {
+    if (continued) {
+        // Whatever the shell wrote while the run was stopped is unknown:
+        // paint every cell the program wrote again.
+        continued = 0;
+        int width = grid_.Width(), height = grid_.Height();
+        ReadSize(width, height);
+        grid_.Resize(width, height);
+        renderer_->Resize(width, height);
+        return;
+    }
     if (!resized) return;
     resized = 0;
     int width = grid_.Width(), height = grid_.Height();
@@ -438,7 +504,7 @@ void TerminalConsole::WaitForInput() {
     Flush();
     while (decoder_->Available() == 0) {
         if (inputEnded_) EndLikeCtrlC();
-        if (resized) Flush();   // repaint what a resize may have disturbed
+        if (resized || continued) Flush();   // repaint what a resize or a stop may have disturbed
         // Sleep in poll; wake only for the decoder's ESC deadline.
         Pump(decoder_->MsUntilDeadline(NowMs()));
     }

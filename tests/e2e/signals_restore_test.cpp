@@ -4,6 +4,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <fstream>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -105,6 +106,63 @@ TEST(SignalsRestoreShell, CtrlCAtThePromptInBash) {
     EXPECT_TRUE(statusSeen) << bash.Screen();
     EXPECT_EQ(bash.Display("#{keypad_flag} #{keypad_cursor_flag} #{cursor_flag}"), "0 0 1");
     unlink((dir + "/before").c_str());
+    rmdir(dir.c_str());
+}
+
+// The demo's process among the descendants of the pane's first process.
+int FindDemo(const std::string& pid) {
+    std::ifstream comm("/proc/" + pid + "/comm");
+    std::string name;
+    std::getline(comm, name);
+    if (name == "console_demo") return std::stoi(pid);
+    std::ifstream children("/proc/" + pid + "/task/" + pid + "/children");
+    std::string child;
+    while (children >> child)
+        if (int found = FindDemo(child); found > 0) return found;
+    return -1;
+}
+
+bool Exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
+
+// A job-control stop (kill -TSTP: the suspend key itself is an ordinary key
+// here) gives the shell its terminal modes back while the run is stopped;
+// after fg the program has its modes again (keys arrive one by one) and at
+// the end the modes are those from before the run.
+TEST(SignalsRestoreShell, StopAndContinueInBash) {
+    char tmpl[] = "/tmp/console_stop_XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    const std::string dir = tmpl;
+    TmuxSession bash("env PS1='PROMPT$ ' TERM=xterm-256color bash --norc --noprofile -i", dir, 100, 30);
+    ASSERT_TRUE(bash.WaitForText("PROMPT$"));
+    bash.SendLiteral(std::string("stty -g > before; ") + CONSOLE_DEMO_PATH + " keys");
+    bash.SendKeys("Enter");
+    int demo = -1;
+    for (int i = 0; i < 100 && demo <= 0; i++) {
+        PauseMs(50);
+        demo = FindDemo(bash.Display("#{pane_pid}"));
+    }
+    ASSERT_GT(demo, 0) << bash.Screen();
+    PauseMs(300);
+    kill(demo, SIGTSTP);
+    ASSERT_TRUE(bash.WaitForText("Stopped")) << bash.Screen();
+    bash.SendLiteral("stty -g | cmp -s - before && touch stopped_same; fg");
+    bash.SendKeys("Enter");
+    PauseMs(500);
+    bash.SendLiteral("a");
+    ASSERT_TRUE(bash.WaitForText("97")) << bash.Screen();
+    bash.SendLiteral("q");
+    ASSERT_TRUE(bash.WaitForText("bye")) << bash.Screen();
+    bash.SendLiteral("echo $? > status; stty -g | cmp -s - before && touch end_same; touch done");
+    bash.SendKeys("Enter");
+    for (int i = 0; i < 100 && !Exists(dir + "/done"); i++) PauseMs(50);
+    EXPECT_TRUE(Exists(dir + "/stopped_same")) << "modes not given back while stopped";
+    EXPECT_TRUE(Exists(dir + "/end_same")) << "modes not given back at the end";
+    std::ifstream status(dir + "/status");
+    int code = -1;
+    status >> code;
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(bash.Display("#{keypad_flag} #{keypad_cursor_flag} #{cursor_flag}"), "0 0 1");
+    for (const char* f : {"before", "stopped_same", "end_same", "status", "done"}) unlink((dir + "/" + f).c_str());
     rmdir(dir.c_str());
 }
 
