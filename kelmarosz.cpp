@@ -57,7 +57,11 @@ ITEM void WrLn() {
     IOCheck();
 }
 
-ROUTINE void KIIRMATRIX(const TRESZMATRIX& RM, const TMATRIX& MAT) {
+// The table both displays share: a line end, the column numbers, then one
+// line per row with its number and the cells as `cell` writes them, an empty
+// line, and the key wait. Row and column numbers are in high intensity.
+template <typename WriteCell>
+ITEM void TABLA(const TRESZMATRIX& RM, WriteCell cell) {
     WrLn();
     HighVideo();
     WrStr(4, "");
@@ -74,7 +78,7 @@ ROUTINE void KIIRMATRIX(const TRESZMATRIX& RM, const TMATRIX& MAT) {
         WrEnd();
         LowVideo();
         for (int32_t J = RM.BFJ; J <= RM.JAJ; J++) {
-            WrInt(4, MAT.At(I, J));
+            cell(I, J);
             WrEnd();
         }
         WrLn();
@@ -83,30 +87,15 @@ ROUTINE void KIIRMATRIX(const TRESZMATRIX& RM, const TMATRIX& MAT) {
     BILLREVAR();
 }
 
+ROUTINE void KIIRMATRIX(const TRESZMATRIX& RM, const TMATRIX& MAT) {
+    TABLA(RM, [&MAT](int32_t I, int32_t J) __attribute__((always_inline)) { WrInt(4, MAT.At(I, J)); });
+}
+
+// Each cell as a mark: four spaces when empty, three and a "*" when not.
 ROUTINE void KIIRMATRIXBINARIS(const TRESZMATRIX& RM, const TMATRIX& MAT) {
-    WrLn();
-    HighVideo();
-    WrStr(4, "");
-    WrEnd();
-    for (int32_t J = RM.BFJ; J <= RM.JAJ; J++) {
-        WrInt(4, J);
-        WrEnd();
-    }
-    WrLn();
-    LowVideo();
-    for (int32_t I = RM.BFI; I <= RM.JAI; I++) {
-        HighVideo();
-        WrInt(4, I);
-        WrEnd();
-        LowVideo();
-        for (int32_t J = RM.BFJ; J <= RM.JAJ; J++) {
-            WrChar(4, MAT.At(I, J) == 0 ? ' ' : '*');
-            WrEnd();
-        }
-        WrLn();
-    }
-    WrLn();
-    BILLREVAR();
+    TABLA(RM, [&MAT](int32_t I, int32_t J) __attribute__((always_inline)) {
+        WrChar(4, MAT.At(I, J) == 0 ? ' ' : '*');
+    });
 }
 
 ROUTINE void BEOLVAS(ShortString& FN) {
