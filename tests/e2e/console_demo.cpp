@@ -8,6 +8,7 @@
 //   wait       "ready", then one key wait
 //   pause      a five-second pause
 //   error      a page, then run-time error 201 from a small routine
+//   fault      a page, then an access violation (run-time error 216)
 //   page       a page of the program's kind (title, 9 x 9 table), then scrolls ten lines
 //   nothing    only start and end (what those cost on their own)
 // The screens that are inspected end with a key wait, so the test can look at
@@ -184,6 +185,14 @@ void Error() {
     (void)r;
 }
 
+int* volatile NoWhere = nullptr;
+
+__attribute__((noinline)) void Fault() {
+    DrawTablePage();
+    Write("about to fault");
+    *NoWhere = 1;
+}
+
 struct Scenario {
     const char* Name;
     void (*Run)();
@@ -192,7 +201,7 @@ struct Scenario {
 const Scenario kScenarios[] = {
     {"colours", Colours}, {"hungarian", Hungarian}, {"wrap", Wrap},   {"keys", Keys},
     {"readline", ReadLine}, {"wait", Wait},         {"pause", Pause}, {"error", Error},
-    {"page", Page},         {"nothing", [] {}},
+    {"page", Page},         {"nothing", [] {}},  {"fault", Fault},
 };
 
 }  // namespace
