@@ -131,6 +131,16 @@ void KeyDecoder::Decode(bool force) {
             pos++;
             continue;
         }
+        if (opt_.PositionReportPending && n >= 3 && p[0] == ESC && p[1] == '[') {
+            size_t k = 2;
+            while (k < n && ((p[k] >= '0' && p[k] <= '9') || p[k] == ';')) k++;
+            if (k == n && !force) break;   // wait for the rest
+            if (k > 2 && k < n && p[k] == 'R') {
+                opt_.PositionReportPending = false;
+                pos += k + 1;
+                continue;
+            }
+        }
         Unit u = DecodeUnit(p, n, force);
         if (u.K == Unit::Wait) {
             if (!force && n < kMaxPending) break;

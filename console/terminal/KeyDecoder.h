@@ -34,6 +34,10 @@ public:
         bool Kitty = false;
         // A lone ESC (or an incomplete sequence) is given up after this long.
         int EscTimeoutMs = 50;
+        // The terminal was asked for the cursor position and has not answered
+        // yet: the first CSI row ; col R is that answer, never a key (a cursor
+        // on row 1 would otherwise read as a modified F3).
+        bool PositionReportPending = false;
     };
 
     KeyDecoder(std::vector<KeySequence> sequences, const Charset& charset, Options options);

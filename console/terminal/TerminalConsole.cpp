@@ -173,6 +173,7 @@ private:
     bool outputDead_ = false;
     bool inputEnded_ = false;
     bool kitty_ = false;
+    bool positionPending_ = false;   // asked for the cursor position, no answer yet
     bool keypad_ = false;
     bool restored_ = false;
     bool haveTerminfo_ = false;
@@ -209,6 +210,7 @@ TerminalConsole::TerminalConsole() : charset_(Charset::FromLocale()) {
     opt.PlainInput = !inTty_;
     opt.Kitty = kitty_;
     opt.EscTimeoutMs = 50;
+    opt.PositionReportPending = positionPending_;
     decoder_ = std::make_unique<KeyDecoder>(haveTerminfo_ ? KeySequencesFromTerminfo() : BuiltinKeySequences(),
                                             charset_, opt);
     if (!earlyInput_.empty()) {
@@ -310,6 +312,8 @@ void TerminalConsole::QueryTerminal() {
             grid_.Cursor = Coord{static_cast<int16_t>(col - 1), static_cast<int16_t>(row - 1)};
             renderer_->AssumeCursorAt(col - 1, row - 1);
         }
+    } else {
+        positionPending_ = true;   // a slow terminal (ssh) may still answer
     }
     earlyInput_ = got;
 

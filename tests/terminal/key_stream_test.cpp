@@ -115,6 +115,21 @@ TEST(KeyStream, ReportsAndUnknownSequencesAreSwallowedWhole) {
     EXPECT_EQ(Codes(Decode("\x1b[1;2R")), (std::vector<int>{0, 86}));
 }
 
+TEST(KeyStream, LatePositionAnswerIsNeverAKey) {
+    // Asked at start and answered late, with the cursor on row 1: the answer
+    // has the modified F3's shape but is swallowed, once; keys go on.
+    KeyDecoder::Options late;
+    late.PositionReportPending = true;
+    EXPECT_EQ(Codes(Decode("a\x1b[1;5Rb\x1b[1;5R", late)), (std::vector<int>{'a', 'b', 0, 96}));
+    // Arriving in pieces.
+    KeyDecoder d(BuiltinKeySequences(), Utf8(), late);
+    for (char c : std::string("\x1b[1;12R"))
+        Feed(d, std::string(1, c), 1000);
+    Feed(d, "q", 1001);
+    d.Tick(3000);
+    EXPECT_EQ(Codes(Drain(d)), (std::vector<int>{'q'}));
+}
+
 TEST(KeyStream, BrokenAndOverlongSequencesAreBounded) {
     // A sequence broken by another ESC: the new one counts.
     EXPECT_EQ(Codes(Decode("\x1b[1;\x1b[A")), (std::vector<int>{0, 72}));
