@@ -185,7 +185,8 @@ void Error() {
     (void)r;
 }
 
-int* volatile NoWhere = nullptr;
+// Not null (the sanitizer build would catch a null store itself), yet never mapped.
+int* volatile NoWhere = reinterpret_cast<int*>(uintptr_t{64});
 
 __attribute__((noinline)) void Fault() {
     DrawTablePage();
