@@ -66,10 +66,45 @@ uint64_t NowMs() {
 
 void OnResize(int) { resized = 1; }
 
+// write() until all is out or the terminal refuses; safe in a signal handler.
+void WriteFully(const char* bytes, size_t length) {
+    size_t done = 0;
+    while (done < length) {
+        ssize_t n = write(STDOUT_FILENO, bytes + done, length - done);
+        if (n > 0) done += static_cast<size_t>(n);
+        else if (n < 0 && errno == EINTR) continue;
+        else break;
+    }
+}
+
+// The signal with its default action, now (even from inside its handler).
+void RaiseDefault(int sig) {
+    signal(sig, SIG_DFL);
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, sig);
+    sigprocmask(SIG_UNBLOCK, &set, nullptr);
+    raise(sig);
+}
+
+void SetHandler(int sig, void (*handler)(int), int flags) {
+    struct sigaction sa{};
+    sa.sa_handler = handler;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = flags;
+    sigaction(sig, &sa, nullptr);
+}
+
+// A signal the program was started with ignored (nohup, for one) stays so.
+bool StartedIgnored(int sig) {
+    struct sigaction old{};
+    sigaction(sig, nullptr, &old);
+    return old.sa_handler == SIG_IGN;
+}
+
 void OnTerminatingSignal(int sig) {
     TerminalEmergencyRestore();
-    signal(sig, SIG_DFL);
-    raise(sig);   // delivered with the default action once the handler returns
+    RaiseDefault(sig);
 }
 
 // A stop (kill -TSTP, or a background read or write) hands the terminal back
@@ -79,26 +114,15 @@ void OnStopSignal(int sig) {
     int savedErrno = errno;
     bool wasActive = emergency.active;
     TerminalEmergencyRestore();
-    signal(sig, SIG_DFL);
+    RaiseDefault(sig);   // stops here until SIGCONT
     sigset_t set;
     sigemptyset(&set);
     sigaddset(&set, sig);
-    sigprocmask(SIG_UNBLOCK, &set, nullptr);
-    raise(sig);   // stops here until SIGCONT
-    sigprocmask(SIG_BLOCK, &set, nullptr);
-    struct sigaction sa{};
-    sa.sa_handler = OnStopSignal;
-    sigemptyset(&sa.sa_mask);
-    sigaction(sig, &sa, nullptr);
+    sigprocmask(SIG_BLOCK, &set, nullptr);   // blocked again until the handler returns
+    SetHandler(sig, OnStopSignal, SA_RESTART);
     if (wasActive) {
         if (emergency.haveKeyTermios) tcsetattr(STDIN_FILENO, TCSANOW, &emergency.keyTermios);
-        size_t done = 0;
-        while (done < emergency.resumeLength) {
-            ssize_t n = write(STDOUT_FILENO, emergency.resumeBytes + done, emergency.resumeLength - done);
-            if (n > 0) done += static_cast<size_t>(n);
-            else if (n < 0 && errno == EINTR) continue;
-            else break;
-        }
+        WriteFully(emergency.resumeBytes, emergency.resumeLength);
         emergency.active = 1;
         continued = 1;
     }
@@ -160,6 +184,7 @@ private:
     void EnterKeyMode();
     void QueryTerminal();
     void PrepareEmergency();
+    std::string GiveBackModes() const;   // cursor shown, keypad and keyboard protocol off
     void InstallSignals();
     void CheckResize();
     void Flush();
@@ -189,7 +214,14 @@ private:
     std::unique_ptr<KeyDecoder> decoder_;
 };
 
-TerminalConsole::TerminalConsole() : charset_(Charset::FromLocale()) {
+// The locale decides the terminal's encoding; only the character type part
+// is taken, so number formatting stays untouched.
+Charset LocaleCharset() {
+    setlocale(LC_CTYPE, "");
+    return Charset::FromLocale();
+}
+
+TerminalConsole::TerminalConsole() : charset_(LocaleCharset()) {
     outTty_ = isatty(STDOUT_FILENO) == 1;
     inTty_ = isatty(STDIN_FILENO) == 1;
     sameTerminal_ = outTty_ && inTty_ && SameDevice(STDIN_FILENO, STDOUT_FILENO);
@@ -222,10 +254,6 @@ TerminalConsole::TerminalConsole() : charset_(Charset::FromLocale()) {
 }
 
 void TerminalConsole::LoadCapabilities() {
-    // The locale decides the terminal's encoding; only the character type
-    // part is taken, so number formatting stays untouched.
-    setlocale(LC_CTYPE, "");
-    charset_ = Charset::FromLocale();
     if (outTty_ || inTty_) {
         int err = 0;
         haveTerminfo_ = setupterm(nullptr, outTty_ ? STDOUT_FILENO : STDIN_FILENO, &err) == OK;
@@ -330,14 +358,16 @@ void TerminalConsole::QueryTerminal() {
     }
 }
 
+std::string TerminalConsole::GiveBackModes() const {
+    std::string s = ExpandCap(caps_.cnorm);
+    if (keypad_) s += ExpandCap(caps_.rmkx);
+    if (kitty_) s += kKittyPop;
+    return s;
+}
+
 void TerminalConsole::PrepareEmergency() {
     std::string s;
-    if (outTty_) {
-        s += ExpandCap(caps_.sgr0);
-        s += ExpandCap(caps_.cnorm);
-        if (keypad_) s += ExpandCap(caps_.rmkx);
-        if (kitty_) s += kKittyPop;
-    }
+    if (outTty_) s = ExpandCap(caps_.sgr0) + GiveBackModes();
     if (s.size() > sizeof emergency.bytes) s.clear();
     emergency.length = 0;   // a signal arriving meanwhile sends nothing half-made
     std::memcpy(emergency.bytes, s.data(), s.size());
@@ -347,50 +377,23 @@ void TerminalConsole::PrepareEmergency() {
 
 void TerminalConsole::InstallSignals() {
     if (!outTty_ && !inTty_) return;
-    for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
-        struct sigaction old{};
-        sigaction(sig, nullptr, &old);
-        if (old.sa_handler == SIG_IGN) continue;   // e.g. nohup: leave it ignored
-        struct sigaction sa{};
-        sa.sa_handler = OnTerminatingSignal;
-        sigemptyset(&sa.sa_mask);
-        sigaction(sig, &sa, nullptr);
-    }
-    for (int sig : {SIGTSTP, SIGTTIN, SIGTTOU}) {
-        struct sigaction old{};
-        sigaction(sig, nullptr, &old);
-        if (old.sa_handler == SIG_IGN) continue;
-        struct sigaction sa{};
-        sa.sa_handler = OnStopSignal;
-        sigemptyset(&sa.sa_mask);
-        sa.sa_flags = SA_RESTART;
-        sigaction(sig, &sa, nullptr);
-    }
-    if (outTty_) {
-        struct sigaction sa{};
-        sa.sa_handler = OnResize;
-        sigemptyset(&sa.sa_mask);
-        sa.sa_flags = SA_RESTART;
-        sigaction(SIGWINCH, &sa, nullptr);
-    }
+    for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT})
+        if (!StartedIgnored(sig)) SetHandler(sig, OnTerminatingSignal, 0);
+    for (int sig : {SIGTSTP, SIGTTIN, SIGTTOU})
+        if (!StartedIgnored(sig)) SetHandler(sig, OnStopSignal, SA_RESTART);
+    if (outTty_) SetHandler(SIGWINCH, OnResize, SA_RESTART);
 }
 
 void TerminalConsole::CheckResize() {
-    if (continued) {
-        // Whatever the shell wrote while the run was stopped is unknown:
-        // paint every cell the program wrote again.
-        continued = 0;
-        int width = grid_.Width(), height = grid_.Height();
-        ReadSize(width, height);
-        grid_.Resize(width, height);
-        renderer_->Resize(width, height);
-        return;
-    }
-    if (!resized) return;
+    if (!resized && !continued) return;
+    // After a stop, whatever the shell wrote meanwhile is unknown: paint
+    // every cell the program wrote again, even at the same size.
+    bool repaint = continued;
     resized = 0;
+    continued = 0;
     int width = grid_.Width(), height = grid_.Height();
     ReadSize(width, height);
-    if (width == grid_.Width() && height == grid_.Height()) return;
+    if (!repaint && width == grid_.Width() && height == grid_.Height()) return;
     grid_.Resize(width, height);
     renderer_->Resize(width, height);
 }
@@ -531,12 +534,7 @@ void TerminalConsole::Sleep(uint32_t ms) {
 
 void TerminalConsole::EndLikeCtrlC() {
     Restore();
-    signal(SIGINT, SIG_DFL);
-    sigset_t set;
-    sigemptyset(&set);
-    sigaddset(&set, SIGINT);
-    sigprocmask(SIG_UNBLOCK, &set, nullptr);
-    raise(SIGINT);
+    RaiseDefault(SIGINT);
     _exit(130);
 }
 
@@ -546,9 +544,7 @@ void TerminalConsole::Restore() {
         CheckResize();
         std::string s = renderer_->Render(grid_);
         s += renderer_->ResetAttributes();
-        s += ExpandCap(caps_.cnorm);
-        if (keypad_) s += ExpandCap(caps_.rmkx);
-        if (kitty_) s += kKittyPop;
+        s += GiveBackModes();
         WriteAll(s);
     }
     restored_ = true;
@@ -576,12 +572,6 @@ PlatformConsole& TheTerminalConsole() {
 void TerminalEmergencyRestore() {
     if (!emergency.active) return;
     emergency.active = 0;
-    size_t done = 0;
-    while (done < emergency.length) {
-        ssize_t n = write(STDOUT_FILENO, emergency.bytes + done, emergency.length - done);
-        if (n > 0) done += static_cast<size_t>(n);
-        else if (n < 0 && errno == EINTR) continue;
-        else break;
-    }
+    WriteFully(emergency.bytes, emergency.length);
     if (emergency.haveTermios) tcsetattr(STDIN_FILENO, TCSANOW, &emergency.termios);
 }
