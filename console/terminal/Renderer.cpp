@@ -108,15 +108,13 @@ void Renderer::DoScroll(std::string& out, const PendingScroll& s) {
         curX_ = curY_ = -1;
     }
 
-    // The same move on the belief of what the terminal shows.
-    const int w = shown_.Width();
-    ScreenGrid before = shown_;
-    Cell blank{' ', kDefaultAttr, true};
-    for (int y = s.top; y <= s.bottom; y++) {
-        int from = y + s.n;
-        for (int x = 0; x < w; x++)
-            shown_.At(x, y) = (from >= s.top && from <= s.bottom) ? before.At(x, from) : blank;
-    }
+    // The same move on the belief of what the terminal shows: the region's
+    // rows shift by n, the uncovered ones blank in the default colours.
+    const int16_t right = static_cast<int16_t>(shown_.Width() - 1);
+    const SmallRect region{0, static_cast<int16_t>(s.top), right, static_cast<int16_t>(s.bottom)};
+    const SmallRect moved{0, static_cast<int16_t>(s.top + std::max(s.n, 0)), right,
+                          static_cast<int16_t>(s.bottom + std::min(s.n, 0))};
+    shown_.Scroll(moved, region, Coord{0, static_cast<int16_t>(s.top + std::max(-s.n, 0))}, ' ', kDefaultAttr);
 }
 
 int Renderer::FgIndex(int attr) const {
