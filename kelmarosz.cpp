@@ -136,7 +136,7 @@ ROUTINE void BEOLVAS(ShortString& FN) {
             cell = RangeCheck16(v);
             TextReadEnd(F);
             IOCheck();
-            if (MAT.At(I, J) == 0) VANMO = true;
+            if (cell == 0) VANMO = true;
         }
         TextReadlnEnd(F);
         IOCheck();
