@@ -141,6 +141,11 @@ bool KittyFunctionalKey(long code, NamedKey& k) {
     return false;
 }
 
+void SetKey(EscapeParse& r, NamedKey k, uint32_t mods) {
+    r.Event = NamedKeyEvent(k, mods);
+    r.IsKey = true;
+}
+
 // Fills r with the key a complete CSI sequence means (r.IsKey stays false
 // for reports and keys this program has no use for).
 void InterpretCsi(const Params& prm, uint8_t final, EscapeParse& r) {
@@ -157,8 +162,7 @@ void InterpretCsi(const Params& prm, uint8_t final, EscapeParse& r) {
         if (code == 0) code = text;
         if (code <= 0) return;
         if (KittyFunctionalKey(code, k)) {
-            r.Event = NamedKeyEvent(k, mods);
-            r.IsKey = true;
+            SetKey(r, k, mods);
             return;
         }
         long shifted = prm.Get(0, 1, 0);
@@ -175,28 +179,21 @@ void InterpretCsi(const Params& prm, uint8_t final, EscapeParse& r) {
                 r.IsKey = CodePointKeyEvent(static_cast<uint32_t>(code), 0, 0, mods, r.Event);
             return;
         }
-        if (TildeKey(n, k)) {
-            r.Event = NamedKeyEvent(k, mods);
-            r.IsKey = true;
-        }
+        if (TildeKey(n, k)) SetKey(r, k, mods);
         return;
     }
     // Letter forms carry no number or 1 before the modifiers.
     const long first = prm.Get(0, 0, -1);
     if (first > 1) return;
     if (final == 'Z') {
-        r.Event = NamedKeyEvent(NamedKey::Tab, mods | SHIFT_PRESSED);
-        r.IsKey = true;
+        SetKey(r, NamedKey::Tab, mods | SHIFT_PRESSED);
         return;
     }
     // CSI row ; col R is also the cursor position report. Only the exact
     // key form CSI 1 ; modifiers R is taken as a key (modified F3); a bare
     // CSI R or any other position is a report.
     if (final == 'R' && (first != 1 || prm.Fields < 2 || prm.Get(1, 0, -1) < 2)) return;
-    if (LetterKey(final, k)) {
-        r.Event = NamedKeyEvent(k, mods);
-        r.IsKey = true;
-    }
+    if (LetterKey(final, k)) SetKey(r, k, mods);
 }
 
 void InterpretSs3(const Params& prm, uint8_t final, EscapeParse& r) {
@@ -204,10 +201,7 @@ void InterpretSs3(const Params& prm, uint8_t final, EscapeParse& r) {
     const long m = prm.Fields >= 2 ? prm.Get(1, 0, 1) : prm.Get(0, 0, 1);
     const uint32_t mods = ModifierBits(static_cast<int>(m));
     NamedKey k{};
-    if (LetterKey(final, k) || Ss3KeypadKey(final, k)) {
-        r.Event = NamedKeyEvent(k, mods);
-        r.IsKey = true;
-    }
+    if (LetterKey(final, k) || Ss3KeypadKey(final, k)) SetKey(r, k, mods);
 }
 
 }  // namespace
@@ -231,10 +225,7 @@ EscapeParse ParseEscape(const uint8_t* p, size_t n) {
         }
         r.St = EscapeParse::Complete;
         r.Length = 4;
-        if (f >= 'A' && f <= 'E') {
-            r.Event = NamedKeyEvent(static_cast<NamedKey>(static_cast<int>(NamedKey::F1) + (f - 'A')), 0);
-            r.IsKey = true;
-        }
+        if (f >= 'A' && f <= 'E') SetKey(r, static_cast<NamedKey>(static_cast<int>(NamedKey::F1) + (f - 'A')), 0);
         return r;
     }
     const size_t paramStart = i;

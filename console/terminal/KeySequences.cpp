@@ -34,10 +34,13 @@ std::string Cap(const char* name) {
     return std::string(s);
 }
 
-void AddCap(std::vector<KeySequence>& out, const char* name, NamedKey k, uint32_t mods) {
-    std::string s = Cap(name);
-    // A key string is an escape sequence; single bytes are typed keys already.
+// A key string is an escape sequence; single bytes are typed keys already.
+void AddKeyString(std::vector<KeySequence>& out, const std::string& s, NamedKey k, uint32_t mods) {
     if (s.size() >= 2 && s[0] == '\x1b') Add(out, s, NamedKeyEvent(k, mods));
+}
+
+void AddCap(std::vector<KeySequence>& out, const char* name, NamedKey k, uint32_t mods) {
+    AddKeyString(out, Cap(name), k, mods);
 }
 
 }  // namespace
@@ -87,11 +90,10 @@ std::vector<KeySequence> KeySequencesFromTerminfo() {
                                             LEFT_CTRL_PRESSED | SHIFT_PRESSED, LEFT_ALT_PRESSED,
                                             LEFT_ALT_PRESSED | SHIFT_PRESSED};
     for (int i = 13; i <= 63; i++) {
-        std::string name = "kf" + std::to_string(i);
-        std::string s = Cap(name.c_str());
+        std::string s = Cap(("kf" + std::to_string(i)).c_str());
         if (s.find(';') == std::string::npos) continue;
         int group = (i - 13) / 12, f = (i - 13) % 12;
-        AddCap(out, name.c_str(), static_cast<K>(static_cast<int>(K::F1) + f), kFGroups[group]);
+        AddKeyString(out, s, static_cast<K>(static_cast<int>(K::F1) + f), kFGroups[group]);
     }
 
     // The modified cursor keys: kUP is Shift+Up, kUP3..kUP7 add Alt, Ctrl ...

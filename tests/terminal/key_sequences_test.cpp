@@ -10,15 +10,16 @@ constexpr uint32_t S = SHIFT_PRESSED, C = LEFT_CTRL_PRESSED, A = LEFT_ALT_PRESSE
 
 const char* const kTerms[] = {"xterm-256color", "tmux-256color", "screen-256color", "linux"};
 
-struct CapCase {
-    const char* Cap;
+// A key given by a terminfo capability name or by its bytes, and the press it means.
+struct KeyCase {
+    const char* Key;
     uint16_t Vk, Scan;
     uint8_t Ch;
     uint32_t Mods;
 };
 
 // What each terminfo key string must decode to, whatever bytes the entry holds.
-const CapCase kCaps[] = {
+const KeyCase kCaps[] = {
     {"kcuu1", VK_UP, 72, 0, E},        {"kcud1", VK_DOWN, 80, 0, E},
     {"kcub1", VK_LEFT, 75, 0, E},      {"kcuf1", VK_RIGHT, 77, 0, E},
     {"khome", VK_HOME, 71, 0, E},      {"kend", VK_END, 79, 0, E},
@@ -43,11 +44,11 @@ TEST(KeySequences, EveryTerminfoKeyStringDecodesToItsKey) {
         ASSERT_TRUE(LoadTerm(term)) << "terminfo entry missing";
         std::vector<KeySequence> table = KeySequencesFromTerminfo();
         int checked = 0;
-        for (const CapCase& c : kCaps) {
-            char* s = tigetstr(const_cast<char*>(c.Cap));
+        for (const KeyCase& c : kCaps) {
+            char* s = tigetstr(const_cast<char*>(c.Key));
             if (s == nullptr || s == reinterpret_cast<char*>(-1)) continue;
-            if (std::string(c.Cap) == "kf13" && std::string(s).find(';') == std::string::npos) continue;
-            SCOPED_TRACE(c.Cap);
+            if (std::string(c.Key) == "kf13" && std::string(s).find(';') == std::string::npos) continue;
+            SCOPED_TRACE(c.Key);
             EXPECT_EQ(Evs(Decode(s, {}, table)), Press(c.Vk, c.Scan, c.Ch, c.Mods));
             checked++;
         }
@@ -55,15 +56,8 @@ TEST(KeySequences, EveryTerminfoKeyStringDecodesToItsKey) {
     }
 }
 
-struct SeqCase {
-    const char* Bytes;
-    uint16_t Vk, Scan;
-    uint8_t Ch;
-    uint32_t Mods;
-};
-
 // The xterm/VT forms, which must work under every entry.
-const SeqCase kForms[] = {
+const KeyCase kForms[] = {
     {"\x1b[A", VK_UP, 72, 0, E},          {"\x1bOB", VK_DOWN, 80, 0, E},
     {"\x1b[C", VK_RIGHT, 77, 0, E},       {"\x1bOD", VK_LEFT, 75, 0, E},
     {"\x1b[H", VK_HOME, 71, 0, E},        {"\x1bOF", VK_END, 79, 0, E},
@@ -91,9 +85,9 @@ TEST(KeySequences, XtermFormsDecodeUnderEveryTerminal) {
         SCOPED_TRACE(term);
         ASSERT_TRUE(LoadTerm(term));
         std::vector<KeySequence> table = KeySequencesFromTerminfo();
-        for (const SeqCase& c : kForms) {
-            SCOPED_TRACE(testing::PrintToString(std::string(c.Bytes)));
-            EXPECT_EQ(Evs(Decode(c.Bytes, {}, table)), Press(c.Vk, c.Scan, c.Ch, c.Mods));
+        for (const KeyCase& c : kForms) {
+            SCOPED_TRACE(testing::PrintToString(std::string(c.Key)));
+            EXPECT_EQ(Evs(Decode(c.Key, {}, table)), Press(c.Vk, c.Scan, c.Ch, c.Mods));
         }
     }
 }
@@ -149,7 +143,7 @@ TEST(KeySequences, KeyWaitCodes) {
 }
 
 TEST(KeySequences, TypedBytesAreUsLayoutKeys) {
-    const SeqCase cases[] = {
+    const KeyCase cases[] = {
         {"a", 'A', 30, 'a', 0},          {"A", 'A', 30, 'A', S},          {"z", 'Z', 44, 'z', 0},
         {"1", '1', 2, '1', 0},           {"0", '0', 11, '0', 0},          {"!", '1', 2, '!', S},
         {")", '0', 11, ')', S},          {"-", VK_OEM_MINUS, 12, '-', 0}, {"_", VK_OEM_MINUS, 12, '_', S},
@@ -159,9 +153,9 @@ TEST(KeySequences, TypedBytesAreUsLayoutKeys) {
         {"\n", VK_RETURN, 28, 10, C},    {"\t", VK_TAB, 15, 9, 0},        {"\x7f", VK_BACK, 14, 8, 0},
         {"\x08", VK_BACK, 14, 8, 0},     {"\x1c", VK_OEM_5, 43, 28, C},   {"\x1f", VK_OEM_MINUS, 12, 31, C | S},
     };
-    for (const SeqCase& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(std::string(c.Bytes)));
-        EXPECT_EQ(Evs(Decode(c.Bytes)), Press(c.Vk, c.Scan, c.Ch, c.Mods));
+    for (const KeyCase& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::string(c.Key)));
+        EXPECT_EQ(Evs(Decode(c.Key)), Press(c.Vk, c.Scan, c.Ch, c.Mods));
     }
 }
 
