@@ -40,13 +40,12 @@ void Do_Open(TextRec& f, const char* name, OpenChoice how) {
     if (len >= sizeof f.Name) len = sizeof f.Name - 1;
 
     f.Handle = UnusedHandle;
-    if (how == OpenChoice::Read) f.Mode = ModeInput;
-    else if (how == OpenChoice::Write) f.Mode = ModeOutput;
+    // Appending is writing once the file is open; a failure marks it closed.
+    f.Mode = (how == OpenChoice::Read) ? ModeInput : ModeOutput;
 
     // The empty name stands for the standard input or output.
     if (len == 0) {
         f.Handle = (how == OpenChoice::Read) ? StdInputHandle : StdOutputHandle;
-        f.Mode = (how == OpenChoice::Read) ? ModeInput : ModeOutput;
         return;
     }
     if (std::memchr(name, '\0', len) != nullptr) {
@@ -76,8 +75,7 @@ void Do_Open(TextRec& f, const char* name, OpenChoice how) {
         if (e == ENOENT) OpenFailed(f, MissingCode(path, len));
         else {
             Errno2InOutRes(e);
-            f.Handle = UnusedHandle;
-            f.Mode = ModeClosed;
+            OpenFailed(f, InOutRes);
         }
         return;
     }
@@ -88,10 +86,8 @@ void Do_Open(TextRec& f, const char* name, OpenChoice how) {
         OpenFailed(f, 5);
         return;
     }
-    if (how == OpenChoice::Append) {
-        ::lseek(fd, 0, SEEK_END);   // a pipe or device cannot seek: it is written as it is
-        f.Mode = ModeOutput;
-    }
+    // A pipe or device cannot seek: it is written as it is.
+    if (how == OpenChoice::Append) ::lseek(fd, 0, SEEK_END);
     f.Handle = fd;
 }
 

@@ -68,13 +68,9 @@ void OpenText(TextRec& f, int32_t mode) {
     if (InOutRes != 0) f.Mode = ModeClosed;
 }
 
-void Reset(TextRec& f) {
-    if (InOutRes == 0) OpenText(f, ModeInput);
-}
+void Reset(TextRec& f) { OpenText(f, ModeInput); }
 
-void Rewrite(TextRec& f) {
-    if (InOutRes == 0) OpenText(f, ModeOutput);
-}
+void Rewrite(TextRec& f) { OpenText(f, ModeOutput); }
 
 void Close(TextRec& f) {
     if (InOutRes != 0) return;

@@ -12,10 +12,10 @@ void Refill(TextRec& f) {
     if (f.TransferProc != nullptr) f.TransferProc(f);
 }
 
+bool IsEndMark(uint8_t b) { return CtrlZMarksEOF && b == CtrlZ; }
+
 // End of data: the buffer is used up, or a Ctrl-Z waits (never consumed).
-bool AtEnd(const TextRec& f) {
-    return f.BufferPos >= f.BufferEnd || (CtrlZMarksEOF && f.BufferPtr[f.BufferPos] == CtrlZ);
-}
+bool AtEnd(const TextRec& f) { return f.BufferPos >= f.BufferEnd || IsEndMark(f.BufferPtr[f.BufferPos]); }
 
 bool CheckRead(TextRec& f) {
     if (InOutRes != 0) return false;
@@ -89,7 +89,7 @@ int32_t ReadPCharLen(TextRec& f, char* dest, int32_t max) {
         int32_t p = start;
         while (p < limit) {
             uint8_t b = f.BufferPtr[p];
-            if (b == 13 || b == 10 || (CtrlZMarksEOF && b == CtrlZ)) break;
+            if (b == 13 || b == 10 || IsEndMark(b)) break;
             p++;
         }
         std::memcpy(dest + count, f.BufferPtr + start, static_cast<size_t>(p - start));
@@ -112,21 +112,21 @@ void TextReadEnd(TextRec& f) {
 void TextReadlnEnd(TextRec& f) {
     if (!CheckRead(f)) return;
     if (f.BufferPos >= f.BufferEnd) {
-        if (f.FlushProc != nullptr) f.FlushProc(f);
+        TextReadEnd(f);
         return;
     }
-    if (CtrlZMarksEOF && f.BufferPtr[f.BufferPos] == CtrlZ) return;
+    if (IsEndMark(f.BufferPtr[f.BufferPos])) return;
     for (;;) {
         uint8_t b = f.BufferPtr[f.BufferPos++];
         if (b == 10) return;
         if (f.BufferPos >= f.BufferEnd) {
             Refill(f);
             if (f.BufferPos >= f.BufferEnd) {
-                if (f.FlushProc != nullptr) f.FlushProc(f);
+                TextReadEnd(f);
                 return;
             }
         }
-        if (CtrlZMarksEOF && f.BufferPtr[f.BufferPos] == CtrlZ) return;
+        if (IsEndMark(f.BufferPtr[f.BufferPos])) return;
         if (b == 13) {
             if (f.BufferPtr[f.BufferPos] == 10) f.BufferPos++;
             return;

@@ -34,22 +34,6 @@ void PutBytes(TextRec& f, int32_t count, Fill fill) {
     f.BufferPos += count;
 }
 
-// Decimal form: '-' for negatives, no leading zeros, INT32_MIN in full.
-ShortString IntStr(int32_t value) {
-    char digits[12];
-    int n = 0;
-    uint32_t mag = value < 0 ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
-    do {
-        digits[n++] = static_cast<char>('0' + mag % 10);
-        mag /= 10;
-    } while (mag != 0);
-    char out[12];
-    int k = 0;
-    if (value < 0) out[k++] = '-';
-    while (n > 0) out[k++] = digits[--n];
-    return ShortString(out, static_cast<size_t>(k));
-}
-
 }  // namespace
 
 void WriteBuffer(TextRec& f, const void* bytes, int32_t count) {
@@ -75,7 +59,7 @@ void TextWriteStr(int32_t width, TextRec& f, const ShortString& s) {
 
 void TextWriteInt(int32_t width, TextRec& f, int32_t value) {
     if (InOutRes != 0) return;
-    TextWriteStr(width, f, IntStr(value));
+    TextWriteStr(width, f, DecimalStr(value));
 }
 
 void TextWriteChar(int32_t width, TextRec& f, char c) {
@@ -95,5 +79,5 @@ void TextWriteEnd(TextRec& f) {
 void TextWritelnEnd(TextRec& f) {
     if (InOutRes != 0 || !OpenForWriting(f)) return;
     WriteBuffer(f, f.LineBreak, f.LineBreakLen);
-    if (f.FlushProc != nullptr) f.FlushProc(f);
+    TextWriteEnd(f);
 }

@@ -23,4 +23,16 @@ ShortString HexAddr(const void* addr) {
     return ShortString(buf, sizeof buf);
 }
 
+ShortString DecimalStr(int32_t value) {
+    char buf[12];
+    int i = sizeof buf;
+    uint32_t mag = value < 0 ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
+    do {
+        buf[--i] = static_cast<char>('0' + mag % 10);
+        mag /= 10;
+    } while (mag != 0);
+    if (value < 0) buf[--i] = '-';
+    return ShortString(buf + i, sizeof buf - i);
+}
+
 ShortString SysBackTraceStr(void* addr) { return Concat("  $", HexAddr(addr)); }

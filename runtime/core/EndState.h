@@ -22,3 +22,5 @@ extern BackTraceStrFuncType BackTraceStrFunc;
 ShortString SysBackTraceStr(void* addr);
 // The address alone as 16 capital hexadecimal digits.
 ShortString HexAddr(const void* addr);
+// The number in decimal: '-' for negatives, no leading zeros, INT32_MIN in full.
+ShortString DecimalStr(int32_t value);

@@ -12,12 +12,9 @@ void Halt(int32_t code) {
 }
 
 __attribute__((noinline)) void RunError(uint16_t code) {
-    if (WalkGuard) siglongjmp(*WalkGuard, 1);   // inside the caller walk: ends only the walk
-    ErrorCode = code;
-    ErrorAddr = __builtin_return_address(0);
-    ErrorBase = static_cast<void**>(__builtin_frame_address(0))[0];   // the caller's frame
-    ErrorAddrIsFault = false;
-    Halt(ErrorCode);
+    if (!WalkGuard) ErrorAddrIsFault = false;
+    HandleErrorAddrFrame(code, __builtin_return_address(0),
+                         static_cast<void**>(__builtin_frame_address(0))[0]);   // the caller's frame
 }
 
 void HandleErrorAddrFrame(int32_t code, void* addr, void* frame) {

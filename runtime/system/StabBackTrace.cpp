@@ -1,22 +1,6 @@
 #include "runtime/core/EndState.h"
 #include "runtime/system/LineInfo.h"
 
-namespace {
-
-ShortString DecimalStr(int32_t v) {
-    char buf[12];
-    int i = sizeof buf;
-    uint32_t u = v < 0 ? 0u - static_cast<uint32_t>(v) : static_cast<uint32_t>(v);
-    do {
-        buf[--i] = static_cast<char>('0' + u % 10);
-        u /= 10;
-    } while (u != 0);
-    if (v < 0) buf[--i] = '-';
-    return ShortString(buf + i, sizeof buf - i);
-}
-
-}  // namespace
-
 ShortString StabBackTraceStr(void* addr) {
     // An error raised by the lookup itself then reports plain addresses
     // instead of looking up again.

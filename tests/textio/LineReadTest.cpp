@@ -31,6 +31,14 @@ protected:
         Close(f);
         return out;
     }
+    // Reads "<number> <number> <line end> <text> <line end>".
+    static void ReadNumbersThenText(TextRec& f, int32_t& a, int32_t& b, ShortString& s) {
+        TextReadInt(f, a);
+        TextReadInt(f, b);
+        TextReadlnEnd(f);
+        TextReadStr(f, s);
+        TextReadlnEnd(f);
+    }
     TempDir dir;
 };
 
@@ -126,11 +134,7 @@ TEST_F(LineReadTest, ReadingFromAPipe) {
     OpenStdIO(f, ModeInput, fds[0]);
     int32_t a, b, c;
     ShortString s;
-    TextReadInt(f, a);
-    TextReadInt(f, b);
-    TextReadlnEnd(f);
-    TextReadStr(f, s);
-    TextReadlnEnd(f);
+    ReadNumbersThenText(f, a, b, s);
     TextReadInt(f, c);
     EXPECT_EQ(IOResult(), 0);
     EXPECT_EQ(a, 11);
@@ -193,11 +197,7 @@ TEST_F(LineReadTest, OneRefillPerBufferLoad) {
     };
     int32_t a, b;
     ShortString s;
-    TextReadInt(f, a);
-    TextReadInt(f, b);
-    TextReadlnEnd(f);
-    TextReadStr(f, s);
-    TextReadlnEnd(f);
+    ReadNumbersThenText(f, a, b, s);
     EXPECT_EQ(a, 12);
     EXPECT_EQ(b, 345);
     EXPECT_EQ(s.Str(), "abcdefg");
