@@ -3,15 +3,14 @@
 // largest rectangle of zeros with its corners and area.
 #include "kelmarosz.h"
 
-#include "Rutinok/AltRutinok.h"
-#include "Rutinok/TextRutinok.h"
-#include "console/Crt.h"
-#include "runtime/core/Modules.h"
-#include "textio/TextIO.h"
+#include "AltRutinok.h"
+#include "Crt.h"
+#include "Runtime.h"
+#include "TextIO.h"
+#include "TextRutinok.h"
 
 #ifndef KELMAROSZ_NO_MAIN
-#include "runtime/system/LineInfo.h"
-#include "runtime/system/SystemModule.h"
+#include "RuntimeSystem.h"
 #endif
 
 ShortString FN;
@@ -21,10 +20,9 @@ TRESZMATRIX MAXRM;
 int16_t MAXERT;
 int16_t MAXMERET;
 
-// The routines below stay real frames (no inlining, no clones), so that the
-// run-time error report names each of them; the helpers here are always
-// inlined, so a failed check inside them is blamed on the routine using them.
-#define ROUTINE __attribute__((noinline, noclone))
+// The routines below stay ROUTINEs, so that the run-time error report names
+// each of them; the helpers here are always inlined, so a failed check inside
+// them is blamed on the routine using them.
 #define ITEM static inline __attribute__((always_inline))
 
 namespace {

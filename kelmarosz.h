@@ -3,8 +3,7 @@
 #pragma once
 #include <cstdint>
 
-#include "runtime/core/Errors.h"
-#include "runtime/core/ShortString.h"
+#include "Runtime.h"
 
 inline const ShortString CRLF{"\r\n"};
 constexpr int MAXN = 9;   // highest row index of a TMATRIX

@@ -1,14 +1,14 @@
-#include "Rutinok/AltRutinok.h"
+// The page and key routines of the program's screens.
+#include "AltRutinok.h"
 
-#include "console/Crt.h"
-#include "runtime/core/Errors.h"
-#include "textio/TextIO.h"
+#include "Crt.h"
+#include "Runtime.h"
+#include "TextIO.h"
 
-// The routines stay real frames (no inlining, no clones) so that a run-time
-// error report can name them in its back trace.
-__attribute__((noinline, noclone)) void BILLREVAR() { (void)ReadKey(); }
+// Both stay routines of their own, so that a run-time error report names them.
+ROUTINE void BILLREVAR() { (void)ReadKey(); }
 
-__attribute__((noinline, noclone)) void UJLAP(ShortString CIM, int16_t VARAKOZAS) {
+ROUTINE void UJLAP(ShortString CIM, int16_t VARAKOZAS) {
     Window(1, 1, 80, 25);
     // Background 15 keeps only its low three bits: light grey, so 0x70 in all.
     TextBackground(15);

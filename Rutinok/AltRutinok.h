@@ -2,7 +2,7 @@
 #pragma once
 #include <cstdint>
 
-#include "runtime/core/ShortString.h"
+#include "Runtime.h"
 
 // Waits for one key and drops it; nothing is echoed.
 void BILLREVAR();

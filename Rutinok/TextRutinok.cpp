@@ -1,8 +1,9 @@
-#include "Rutinok/TextRutinok.h"
+// Opening a text file without stopping on failure.
+#include "TextRutinok.h"
 
-#include "textio/TextIO.h"
+#include "TextIO.h"
 
-__attribute__((noinline, noclone)) bool OLVASASRANYIT(TextRec& F, const ShortString& FN) {
+ROUTINE bool OLVASASRANYIT(TextRec& F, const ShortString& FN) {
     Assign(F, FN);
     Reset(F);
     return IOResult() == 0;

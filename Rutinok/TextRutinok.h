@@ -1,7 +1,7 @@
 // Text-file routines shared by the program.
 #pragma once
-#include "runtime/core/ShortString.h"
-#include "textio/TextRec.h"
+#include "Runtime.h"
+#include "TextIO.h"
 
 // Binds F to FN and opens it for reading without stopping on failure; true
 // when it opened. Reading the I/O result clears it, so a failed try leaves no

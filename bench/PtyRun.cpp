@@ -1,4 +1,4 @@
-#include "bench/PtyRun.h"
+#include "PtyRun.h"
 
 #include <fcntl.h>
 #include <poll.h>

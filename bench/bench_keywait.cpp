@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "bench/PtyRun.h"
+#include "PtyRun.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <cstdio>
 #include <string>
 
-#include "bench/PtyRun.h"
+#include "PtyRun.h"
 
 namespace {
 

@@ -8,11 +8,8 @@
 #include <cstdint>
 #include <cstring>
 
-#include "runtime/core/EndState.h"
-#include "runtime/core/Errors.h"
-#include "runtime/core/Modules.h"
-#include "runtime/system/LineInfo.h"
-#include "runtime/system/SystemModule.h"
+#include "Runtime.h"
+#include "RuntimeSystem.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
 // The output driver of console-bound text files and the screen primitives:
 // bytes placed cell by cell into the window, wrapping at its right edge and
 // scrolling at its bottom.
-#include "console/CrtDriver.h"
+#include "CrtDriver.h"
 
 #include <algorithm>
 
-#include "console/Crt.h"
-#include "console/terminal/PlatformConsole.h"
+#include "Crt.h"
+#include "PlatformConsole.h"
 
 uint32_t CursorX = 1, CursorY = 1;
 

@@ -3,8 +3,8 @@
 #pragma once
 #include <cstdint>
 
-#include "console/terminal/PlatformConsole.h"
-#include "textio/TextRec.h"
+#include "PlatformConsole.h"
+#include "TextIO.h"
 
 // Writing position (1-based screen coordinates) during one write or read.
 extern uint32_t CursorX, CursorY;

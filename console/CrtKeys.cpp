@@ -1,9 +1,9 @@
 // Key input: console key events become the one-byte codes ReadKey delivers,
 // with the two-step codes of extended keys and characters typed as Alt codes.
-#include "console/CrtKeys.h"
+#include "CrtKeys.h"
 
-#include "console/Crt.h"
-#include "console/terminal/PlatformConsole.h"
+#include "Crt.h"
+#include "PlatformConsole.h"
 
 uint8_t PendingKey = 0;
 bool PendingExtended = false;

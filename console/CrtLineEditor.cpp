@@ -3,9 +3,9 @@
 // last character can be deleted.
 #include <algorithm>
 
-#include "console/Crt.h"
-#include "console/CrtDriver.h"
-#include "console/terminal/PlatformConsole.h"
+#include "Crt.h"
+#include "CrtDriver.h"
+#include "PlatformConsole.h"
 
 bool CheckEOF = false;
 

@@ -3,11 +3,10 @@
 // terminal its modes back (the screen keeps the last page).
 #include <algorithm>
 
-#include "console/Crt.h"
-#include "console/CrtKeys.h"
-#include "console/terminal/PlatformConsole.h"
-#include "runtime/core/Errors.h"
-#include "runtime/core/Modules.h"
+#include "Crt.h"
+#include "CrtKeys.h"
+#include "PlatformConsole.h"
+#include "Runtime.h"
 
 uint16_t LastMode = 0;
 

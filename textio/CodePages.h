@@ -4,5 +4,5 @@
 #include <cstdint>
 
 constexpr uint16_t AnsiCodePage = 1250;      // the program's single-byte code page
-constexpr uint16_t OemCodePage = 852;        // its DOS counterpart
+constexpr uint16_t OemCodePage = 852;        // the same letters in the older console code page
 constexpr uint16_t ConsoleCodePage = 1250;   // the terminal layer converts to and from the locale

@@ -1,6 +1,5 @@
 // The open, transfer and close procedures of text files bound by name.
-#include "runtime/core/EndState.h"
-#include "textio/TextRec.h"
+#include "PlatformFile.h"
 
 void FileOpenFunc(TextRec& f) {
     OpenChoice how;
@@ -9,7 +8,7 @@ void FileOpenFunc(TextRec& f) {
         case ModeOutput: how = OpenChoice::Write; break;
         case ModeAppend: how = OpenChoice::Append; break;
         default:
-            InOutRes = 102;
+            InOutRes = FileNotAssigned;
             return;
     }
     Do_Open(f, f.Name, how);
@@ -35,7 +34,7 @@ void FileWriteFunc(TextRec& f) {
     // pending: that first code is the one kept.
     uint16_t pending = InOutRes;
     int32_t written = Do_Write(f.Handle, f.BufferPtr, f.BufferPos);
-    if (written != f.BufferPos) InOutRes = pending != 0 ? pending : 101;
+    if (written != f.BufferPos) InOutRes = pending != 0 ? pending : DiskWriteError;
     f.BufferPos = 0;   // what did not go out is dropped
 }
 

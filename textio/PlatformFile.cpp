@@ -6,25 +6,21 @@
 #include <cerrno>
 #include <cstring>
 
-#include "runtime/core/EndState.h"
-#include "textio/TextRec.h"
+#include "PlatformFile.h"
 
 namespace {
-
-// Windows' "invalid name" for a name the host cannot take (a NUL inside).
-constexpr uint16_t InvalidNameCode = 123;
 
 // The host says "no such entry" both for a missing file and for a missing
 // directory on the way; the program tells them apart (2 and 3).
 uint16_t MissingCode(const char* path, size_t len) {
     const char* slash = static_cast<const char*>(::memrchr(path, '/', len));
-    if (slash == nullptr || slash == path) return 2;
+    if (slash == nullptr || slash == path) return FileNotFound;
     char dir[TextNameSize];
     size_t n = static_cast<size_t>(slash - path);
     std::memcpy(dir, path, n);
     dir[n] = '\0';
     struct stat st;
-    return (::stat(dir, &st) == 0 && S_ISDIR(st.st_mode)) ? 2 : 3;
+    return (::stat(dir, &st) == 0 && S_ISDIR(st.st_mode)) ? FileNotFound : PathNotFound;
 }
 
 void OpenFailed(TextRec& f, uint16_t code) {
@@ -49,7 +45,7 @@ void Do_Open(TextRec& f, const char* name, OpenChoice how) {
         return;
     }
     if (std::memchr(name, '\0', len) != nullptr) {
-        OpenFailed(f, InvalidNameCode);
+        OpenFailed(f, InvalidFileName);
         return;
     }
 
@@ -83,7 +79,7 @@ void Do_Open(TextRec& f, const char* name, OpenChoice how) {
     struct stat st;
     if (how == OpenChoice::Read && ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
         ::close(fd);
-        OpenFailed(f, 5);
+        OpenFailed(f, FileAccessDenied);
         return;
     }
     // A pipe or device cannot seek: it is written as it is.

@@ -5,10 +5,8 @@
 #include <cerrno>
 #include <csignal>
 
-#include "runtime/core/EndState.h"
-#include "runtime/core/Errors.h"
-#include "textio/CodePages.h"
-#include "textio/TextRec.h"
+#include "CodePages.h"
+#include "PlatformFile.h"
 
 // The POSIX standard descriptors are fixed numbers, so there is nothing to
 // fetch at start; 0 is a real descriptor here, not "not yet known".
@@ -50,7 +48,7 @@ void OpenStdIO(TextRec& f, int32_t mode, THandle h) {
             f.FlushProc = FileWriteFunc;
             break;
         default:
-            RunError(102);
+            RunError(FileNotAssigned);
     }
 }
 

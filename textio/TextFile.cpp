@@ -2,11 +2,10 @@
 // pending I/O result.
 #include <cstring>
 
-#include "runtime/core/EndState.h"
-#include "textio/CodePages.h"
-#include "textio/HostName.h"
-#include "textio/TextRec.h"
-#include "textio/WriteMode.h"
+#include "CodePages.h"
+#include "HostName.h"
+#include "PlatformFile.h"
+#include "WriteMode.h"
 
 uint8_t FileMode = 2;
 bool CtrlZMarksEOF = true;
@@ -55,7 +54,7 @@ void OpenText(TextRec& f, int32_t mode) {
             if (InOutRes != 0) return;
             break;
         default:
-            InOutRes = 102;   // not assigned
+            InOutRes = FileNotAssigned;
             return;
     }
     f.Mode = mode;
@@ -64,7 +63,7 @@ void OpenText(TextRec& f, int32_t mode) {
     if (f.CodePage == 0) f.CodePage = AnsiCodePage;
     else if (f.CodePage == 1) f.CodePage = OemCodePage;
     if (f.OpenProc != nullptr) f.OpenProc(f);
-    else InOutRes = 102;
+    else InOutRes = FileNotAssigned;
     if (InOutRes != 0) f.Mode = ModeClosed;
 }
 
@@ -91,7 +90,7 @@ void Close(TextRec& f) {
             f.BufferEnd = 0;
             break;
         default:
-            InOutRes = 103;
+            InOutRes = FileNotOpen;
             break;
     }
 }

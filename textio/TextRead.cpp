@@ -1,8 +1,7 @@
 // Formatted reading from a text file: integers, short texts and line ends.
 #include <cstring>
 
-#include "runtime/core/EndState.h"
-#include "textio/TextIO.h"
+#include "TextIO.h"
 
 namespace {
 
@@ -25,10 +24,10 @@ bool CheckRead(TextRec& f) {
             return true;
         case ModeOutput:
         case ModeAppend:
-            InOutRes = 104;
+            InOutRes = FileNotOpenForInput;
             return false;
         default:
-            InOutRes = 103;
+            InOutRes = FileNotOpen;
             return false;
     }
 }
@@ -68,7 +67,7 @@ void TextReadInt(TextRec& f, int32_t& value) {
     if (len == 0) return;   // only blanks up to the end: 0, and no error
     int32_t v;
     if (Val(token, len, v) != 0) {
-        InOutRes = 106;
+        InOutRes = InvalidNumericFormat;
         return;
     }
     value = v;

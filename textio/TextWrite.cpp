@@ -2,9 +2,8 @@
 // right-aligned in fields, and line ends.
 #include <cstring>
 
-#include "runtime/core/EndState.h"
-#include "textio/TextIO.h"
-#include "textio/WriteMode.h"
+#include "TextIO.h"
+#include "WriteMode.h"
 
 namespace {
 

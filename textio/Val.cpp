@@ -1,7 +1,7 @@
 // Reading a 32-bit signed integer from text, with sign and base prefixes.
 #include <cstdint>
 
-#include "textio/TextIO.h"
+#include "TextIO.h"
 
 namespace {
 

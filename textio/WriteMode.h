@@ -1,12 +1,11 @@
 // The mode test every write operation starts with.
 #pragma once
-#include "runtime/core/EndState.h"
-#include "textio/TextRec.h"
+#include "TextIO.h"
 
 // True when f is open for writing; otherwise records 105 (open for reading)
 // or 103 (not open) and the write does nothing.
 inline bool OpenForWriting(TextRec& f) {
     if (f.Mode == ModeOutput) return true;
-    InOutRes = f.Mode == ModeInput ? 105 : 103;
+    InOutRes = f.Mode == ModeInput ? FileNotOpenForOutput : FileNotOpen;
     return false;
 }

@@ -1,17 +1,17 @@
-#include "console/terminal/KeyDecoder.h"
+#include "KeyDecoder.h"
 
 #include <algorithm>
 #include <cstring>
 #include <set>
 
-#include "console/terminal/KeyEscapes.h"
-#include "console/terminal/KeyLayout.h"
+#include "KeyEscapes.h"
+#include "KeyLayout.h"
 
 namespace {
 
 constexpr uint8_t ESC = 0x1B;
 // Longer than any key sequence; more is garbage and must not grow memory.
-constexpr size_t kMaxPending = 64;
+constexpr size_t MaxPending = 64;
 
 }  // namespace
 
@@ -143,7 +143,7 @@ void KeyDecoder::Decode(bool force) {
         }
         Unit u = DecodeUnit(p, n, force);
         if (u.K == Unit::Wait) {
-            if (!force && n < kMaxPending) break;
+            if (!force && n < MaxPending) break;
             if (!force) {
                 // A sequence that never ends: drop it and what follows of it.
                 skipping_ = true;

@@ -9,21 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "console/terminal/Charset.h"
-#include "console/terminal/PlatformConsole.h"
-
-// One escape sequence the terminal sends for a key, with the event it means.
-struct KeySequence {
-    std::string Bytes;
-    KeyEventRecord Event;   // KeyDown true; the up event is made from it
-};
-
-// The terminal's key strings: terminfo (kcuu1, kf1.., khome, kend, kich1,
-// kdch1, kpp, knp, kcbt, kent, kUP5, kLFT3, ...) plus the common xterm forms.
-// Built once after setupterm(); empty entries are skipped.
-std::vector<KeySequence> KeySequencesFromTerminfo();
-// The xterm/VT forms that work whatever terminfo says (CSI 1;m A, SS3, CSI n~ ...).
-std::vector<KeySequence> BuiltinKeySequences();
+#include "Charset.h"
+#include "KeySequences.h"
+#include "PlatformConsole.h"
 
 class KeyDecoder {
 public:

@@ -1,6 +1,6 @@
-#include "console/terminal/KeyEscapes.h"
+#include "KeyEscapes.h"
 
-#include "console/terminal/KeyLayout.h"
+#include "KeyLayout.h"
 
 namespace {
 
@@ -9,8 +9,8 @@ constexpr uint8_t ESC = 0x1B;
 // The numeric parameters of a sequence: fields split by ';', each with
 // sub-fields split by ':' (kitty's key:alternates and modifiers:event-type).
 struct Params {
-    static constexpr int kFields = 4, kSubs = 4;
-    long v[kFields][kSubs];
+    static constexpr int FieldCount = 4, SubCount = 4;
+    long v[FieldCount][SubCount];
     int Fields = 1;
     bool Valid = true;
 
@@ -28,7 +28,7 @@ Params ParseParams(const uint8_t* p, size_t n) {
     for (size_t i = 0; i < n; i++) {
         uint8_t c = p[i];
         if (c >= '0' && c <= '9') {
-            if (f < Params::kFields && s < Params::kSubs) {
+            if (f < Params::FieldCount && s < Params::SubCount) {
                 long& x = r.v[f][s];
                 if (x < 0) x = 0;
                 if (x < 100000000) x = x * 10 + (c - '0');   // saturate: no overflow on garbage
@@ -36,7 +36,7 @@ Params ParseParams(const uint8_t* p, size_t n) {
         } else if (c == ';') {
             f++;
             s = 0;
-            if (f < Params::kFields) r.Fields = f + 1;
+            if (f < Params::FieldCount) r.Fields = f + 1;
         } else if (c == ':') {
             s++;
         } else {
@@ -121,7 +121,7 @@ bool KittyFunctionalKey(long code, NamedKey& k) {
     static constexpr struct {
         long Code;
         K Key;
-    } kMap[] = {
+    } KittyKeyMap[] = {
         {57358, K::CapsLock},    {57359, K::ScrollLock}, {57360, K::NumLock},
         {57409, K::KpDecimal},   {57410, K::KpDivide},   {57411, K::KpMultiply},
         {57412, K::KpSubtract},  {57413, K::KpAdd},      {57414, K::KpEnter},
@@ -133,7 +133,7 @@ bool KittyFunctionalKey(long code, NamedKey& k) {
         {57443, K::LeftAlt},     {57447, K::RightShift}, {57448, K::RightCtrl},
         {57449, K::RightAlt},
     };
-    for (const auto& m : kMap)
+    for (const auto& m : KittyKeyMap)
         if (m.Code == code) {
             k = m.Key;
             return true;

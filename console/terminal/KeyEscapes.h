@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "console/terminal/PlatformConsole.h"
+#include "PlatformConsole.h"
 
 struct EscapeParse {
     enum Status {

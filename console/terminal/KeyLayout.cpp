@@ -1,25 +1,23 @@
-#include "console/terminal/KeyLayout.h"
+#include "KeyLayout.h"
 
-#include <iconv.h>
-
-#include <array>
+#include "Runtime.h"
 
 namespace {
 
-constexpr uint32_t kCtrl = LEFT_CTRL_PRESSED | RIGHT_CTRL_PRESSED;
+constexpr uint32_t CtrlBits = LEFT_CTRL_PRESSED | RIGHT_CTRL_PRESSED;
 
 // Scan codes of the letters a..z on a US keyboard.
-constexpr uint8_t kLetterScan[26] = {30, 48, 46, 32, 18, 33, 34, 35, 23, 36, 37, 38, 50,
+constexpr uint8_t LetterScan[26] = {30, 48, 46, 32, 18, 33, 34, 35, 23, 36, 37, 38, 50,
                                      49, 24, 25, 16, 19, 31, 20, 22, 47, 17, 45, 21, 44};
 // Shift's characters on the top row keys 1..9, 0.
-constexpr char kShiftedDigits[] = "!@#$%^&*()";
+constexpr char ShiftedDigits[] = "!@#$%^&*()";
 
 // The punctuation keys: unshifted, shifted, virtual key, scan code.
 struct PunctKey {
     char Plain, Shifted;
     uint16_t Vk, Scan;
 };
-constexpr PunctKey kPunct[] = {
+constexpr PunctKey PunctKeys[] = {
     {'-', '_', VK_OEM_MINUS, 12}, {'=', '+', VK_OEM_PLUS, 13},   {'[', '{', VK_OEM_4, 26},
     {']', '}', VK_OEM_6, 27},     {'\\', '|', VK_OEM_5, 43},     {';', ':', VK_OEM_1, 39},
     {'\'', '"', VK_OEM_7, 40},    {'`', '~', VK_OEM_3, 41},      {',', '<', VK_OEM_COMMA, 51},
@@ -28,32 +26,9 @@ constexpr PunctKey kPunct[] = {
 
 // Keypad digit positions 0..9 (the scan codes of Ins, End, Down, PgDn,
 // Left, 5, Right, Home, Up, PgUp).
-constexpr uint8_t kKeypadScan[10] = {82, 79, 80, 81, 75, 76, 77, 71, 72, 73};
+constexpr uint8_t KeypadScan[10] = {82, 79, 80, 81, 75, 76, 77, 71, 72, 73};
 
 bool IsKeypadCharKey(NamedKey k) { return k >= NamedKey::Kp0 && k <= NamedKey::KpSeparator; }
-
-// Code points of the Windows-1250 bytes 0x80..0xFF (0: unassigned).
-const std::array<uint32_t, 128>& Cp1250Table() {
-    static const std::array<uint32_t, 128> table = [] {
-        std::array<uint32_t, 128> t{};
-        iconv_t cd = iconv_open("UTF-32LE", "CP1250");
-        if (cd == reinterpret_cast<iconv_t>(-1)) return t;
-        for (int i = 0; i < 128; i++) {
-            char in = static_cast<char>(0x80 + i);
-            unsigned char out[8] = {};
-            char* ip = &in;
-            size_t il = 1;
-            char* op = reinterpret_cast<char*>(out);
-            size_t ol = sizeof out;
-            iconv(cd, nullptr, nullptr, nullptr, nullptr);
-            if (iconv(cd, &ip, &il, &op, &ol) != static_cast<size_t>(-1) && ol == sizeof out - 4)
-                t[i] = out[0] | (out[1] << 8) | (out[2] << 16) | (static_cast<uint32_t>(out[3]) << 24);
-        }
-        iconv_close(cd);
-        return t;
-    }();
-    return table;
-}
 
 }  // namespace
 
@@ -112,7 +87,7 @@ PcKey NamedPcKey(NamedKey k) {
     }
     if (k >= K::Kp0 && k <= K::Kp9) {
         int d = static_cast<int>(k) - static_cast<int>(K::Kp0);
-        return {static_cast<uint16_t>(VK_NUMPAD0 + d), kKeypadScan[d], static_cast<uint8_t>('0' + d),
+        return {static_cast<uint16_t>(VK_NUMPAD0 + d), KeypadScan[d], static_cast<uint8_t>('0' + d),
                 false};
     }
     return {};
@@ -131,7 +106,7 @@ KeyEventRecord NamedKeyEvent(NamedKey k, uint32_t mods) {
     if (k == NamedKey::RightAlt && (mods & LEFT_ALT_PRESSED))
         mods = (mods & ~LEFT_ALT_PRESSED) | RIGHT_ALT_PRESSED;
     ev.ControlKeyState = mods | (key.Enhanced ? ENHANCED_KEY : 0);
-    if (mods & kCtrl) {
+    if (mods & CtrlBits) {
         if (k == NamedKey::Enter || k == NamedKey::KpEnter)
             ev.AsciiChar = 10;
         else if (k == NamedKey::Tab)
@@ -148,11 +123,11 @@ bool AsciiPcKey(uint8_t c, PcKey& key, bool& shifted) {
     key = PcKey{};
     shifted = false;
     if (c >= 'a' && c <= 'z') {
-        key = {static_cast<uint16_t>(c - 'a' + 'A'), kLetterScan[c - 'a'], c, false};
+        key = {static_cast<uint16_t>(c - 'a' + 'A'), LetterScan[c - 'a'], c, false};
         return true;
     }
     if (c >= 'A' && c <= 'Z') {
-        key = {c, kLetterScan[c - 'A'], c, false};
+        key = {c, LetterScan[c - 'A'], c, false};
         shifted = true;
         return true;
     }
@@ -161,13 +136,13 @@ bool AsciiPcKey(uint8_t c, PcKey& key, bool& shifted) {
         return true;
     }
     for (int i = 0; i < 10; i++)
-        if (c == static_cast<uint8_t>(kShiftedDigits[i])) {
+        if (c == static_cast<uint8_t>(ShiftedDigits[i])) {
             uint8_t digit = static_cast<uint8_t>(i == 9 ? '0' : '1' + i);
             key = {digit, static_cast<uint16_t>(i + 2), c, false};
             shifted = true;
             return true;
         }
-    for (const PunctKey& p : kPunct) {
+    for (const PunctKey& p : PunctKeys) {
         if (c == static_cast<uint8_t>(p.Plain) || c == static_cast<uint8_t>(p.Shifted)) {
             key = {p.Vk, p.Scan, c, false};
             shifted = c != static_cast<uint8_t>(p.Plain);
@@ -179,9 +154,9 @@ bool AsciiPcKey(uint8_t c, PcKey& key, bool& shifted) {
 
 uint8_t ShiftedAscii(uint8_t c) {
     if (c >= 'a' && c <= 'z') return static_cast<uint8_t>(c - 'a' + 'A');
-    if (c >= '1' && c <= '9') return static_cast<uint8_t>(kShiftedDigits[c - '1']);
+    if (c >= '1' && c <= '9') return static_cast<uint8_t>(ShiftedDigits[c - '1']);
     if (c == '0') return ')';
-    for (const PunctKey& p : kPunct)
+    for (const PunctKey& p : PunctKeys)
         if (c == static_cast<uint8_t>(p.Plain)) return static_cast<uint8_t>(p.Shifted);
     return c;
 }
@@ -222,7 +197,7 @@ KeyEventRecord ByteKeyEvent(uint8_t b, bool lfIsEnter) {
     if (b < 0x20) {
         if (b >= 1 && b <= 26) {
             ev.VirtualKeyCode = static_cast<uint16_t>('A' + b - 1);
-            ev.VirtualScanCode = kLetterScan[b - 1];
+            ev.VirtualScanCode = LetterScan[b - 1];
         }
         ev.AsciiChar = b;
         ev.ControlKeyState |= LEFT_CTRL_PRESSED;
@@ -253,10 +228,10 @@ bool CodePointKeyEvent(uint32_t cp, uint32_t shiftedCp, uint32_t text, uint32_t 
         ev.ControlKeyState |= mods;
         return true;
     }
-    const bool ctrl = mods & kCtrl;
+    const bool ctrl = mods & CtrlBits;
     const bool shift = mods & SHIFT_PRESSED;
     uint8_t textCh = 0;
-    const bool haveText = text >= 0x20 && UnicodeTo1250(text, textCh);
+    const bool haveText = text >= 0x20 && UnicodeToCp1250(text, textCh);
     ev = KeyEventRecord{};
     ev.KeyDown = true;
     if (cp < 0x7F) {
@@ -284,25 +259,11 @@ bool CodePointKeyEvent(uint32_t cp, uint32_t shiftedCp, uint32_t text, uint32_t 
     uint8_t c = 0;
     if (haveText)
         c = textCh;
-    else if (!UnicodeTo1250(shift ? (shiftedCp ? shiftedCp : UnicodeUpper(cp)) : cp, c))
+    else if (!UnicodeToCp1250(shift ? (shiftedCp ? shiftedCp : UnicodeUpper(cp)) : cp, c))
         return false;
     ev.AsciiChar = c;
     ev.ControlKeyState = mods;
     return true;
-}
-
-bool UnicodeTo1250(uint32_t cp, uint8_t& ch) {
-    if (cp < 0x80) {
-        ch = static_cast<uint8_t>(cp);
-        return true;
-    }
-    const auto& t = Cp1250Table();
-    for (int i = 0; i < 128; i++)
-        if (t[i] == cp) {
-            ch = static_cast<uint8_t>(0x80 + i);
-            return true;
-        }
-    return false;
 }
 
 uint32_t UnicodeUpper(uint32_t cp) {

@@ -5,7 +5,7 @@
 #pragma once
 #include <cstdint>
 
-#include "console/terminal/PlatformConsole.h"
+#include "PlatformConsole.h"
 
 // Windows virtual key codes of the keys a terminal can report.
 constexpr uint16_t VK_BACK = 0x08, VK_TAB = 0x09, VK_CLEAR = 0x0C, VK_RETURN = 0x0D,
@@ -67,8 +67,6 @@ KeyEventRecord ByteKeyEvent(uint8_t b, bool lfIsEnter);
 bool CodePointKeyEvent(uint32_t cp, uint32_t shiftedCp, uint32_t text, uint32_t mods,
                        KeyEventRecord& ev);
 
-// Windows-1250 byte for a Unicode code point; false when there is none.
-bool UnicodeTo1250(uint32_t cp, uint8_t& ch);
 // Upper case of a letter of the Latin-1 and Latin Extended-A blocks.
 uint32_t UnicodeUpper(uint32_t cp);
 

@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "console/terminal/KeyDecoder.h"
-#include "console/terminal/KeyEscapes.h"
-#include "console/terminal/KeyLayout.h"
+#include "KeySequences.h"
+#include "KeyEscapes.h"
+#include "KeyLayout.h"
 
 // term.h defines many short macros; keep it after everything else.
 #include <term.h>
@@ -72,13 +72,13 @@ std::vector<KeySequence> KeySequencesFromTerminfo() {
         const char* Name;
         K Key;
         uint32_t Mods;
-    } kPlain[] = {
+    } PlainKeys[] = {
         {"kcuu1", K::Up, 0},       {"kcud1", K::Down, 0},      {"kcub1", K::Left, 0},
         {"kcuf1", K::Right, 0},    {"khome", K::Home, 0},      {"kend", K::End, 0},
         {"kich1", K::Insert, 0},   {"kdch1", K::Delete, 0},    {"kpp", K::PageUp, 0},
         {"knp", K::PageDown, 0},   {"kcbt", K::Tab, SHIFT_PRESSED}, {"kent", K::KpEnter, 0},
     };
-    for (const auto& c : kPlain) AddCap(out, c.Name, c.Key, c.Mods);
+    for (const auto& c : PlainKeys) AddCap(out, c.Name, c.Key, c.Mods);
     for (int i = 1; i <= 12; i++)
         AddCap(out, ("kf" + std::to_string(i)).c_str(), static_cast<K>(static_cast<int>(K::F1) + i - 1), 0);
 
@@ -86,21 +86,21 @@ std::vector<KeySequence> KeySequencesFromTerminfo() {
     // modifier group). Other terminals number them differently (the linux
     // console's kf13 is Shift+F3), so the count is trusted only for
     // xterm-style strings, which carry the modifier as a parameter.
-    static constexpr uint32_t kFGroups[] = {SHIFT_PRESSED, LEFT_CTRL_PRESSED,
+    static constexpr uint32_t FunctionKeyGroups[] = {SHIFT_PRESSED, LEFT_CTRL_PRESSED,
                                             LEFT_CTRL_PRESSED | SHIFT_PRESSED, LEFT_ALT_PRESSED,
                                             LEFT_ALT_PRESSED | SHIFT_PRESSED};
     for (int i = 13; i <= 63; i++) {
         std::string s = Cap(("kf" + std::to_string(i)).c_str());
         if (s.find(';') == std::string::npos) continue;
         int group = (i - 13) / 12, f = (i - 13) % 12;
-        AddKeyString(out, s, static_cast<K>(static_cast<int>(K::F1) + f), kFGroups[group]);
+        AddKeyString(out, s, static_cast<K>(static_cast<int>(K::F1) + f), FunctionKeyGroups[group]);
     }
 
     // The modified cursor keys: kUP is Shift+Up, kUP3..kUP7 add Alt, Ctrl ...
     static constexpr struct {
         const char* Base;
         K Key;
-    } kModified[] = {
+    } ModifiedKeys[] = {
         {"kUP", K::Up},     {"kDN", K::Down}, {"kLFT", K::Left}, {"kRIT", K::Right},
         {"kHOM", K::Home},  {"kEND", K::End}, {"kIC", K::Insert}, {"kDC", K::Delete},
         {"kPRV", K::PageUp}, {"kNXT", K::PageDown},
@@ -108,7 +108,7 @@ std::vector<KeySequence> KeySequencesFromTerminfo() {
     static constexpr struct {
         const char* Suffix;
         uint32_t Mods;
-    } kSuffixes[] = {
+    } ModifierSuffixes[] = {
         {"", SHIFT_PRESSED},
         {"3", LEFT_ALT_PRESSED},
         {"4", LEFT_ALT_PRESSED | SHIFT_PRESSED},
@@ -116,8 +116,8 @@ std::vector<KeySequence> KeySequencesFromTerminfo() {
         {"6", LEFT_CTRL_PRESSED | SHIFT_PRESSED},
         {"7", LEFT_CTRL_PRESSED | LEFT_ALT_PRESSED},
     };
-    for (const auto& m : kModified)
-        for (const auto& s : kSuffixes) AddCap(out, (std::string(m.Base) + s.Suffix).c_str(), m.Key, s.Mods);
+    for (const auto& m : ModifiedKeys)
+        for (const auto& s : ModifierSuffixes) AddCap(out, (std::string(m.Base) + s.Suffix).c_str(), m.Key, s.Mods);
 
     std::vector<KeySequence> builtin = BuiltinKeySequences();
     out.insert(out.end(), builtin.begin(), builtin.end());

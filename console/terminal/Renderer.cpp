@@ -1,4 +1,4 @@
-#include "console/terminal/Renderer.h"
+#include "Renderer.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -89,7 +89,7 @@ void Renderer::DoScroll(std::string& out, const PendingScroll& s) {
     const int h = shown_.Height();
     // Rows the terminal uncovers are blank in the current colours (or in its
     // default ones, without bce): make both the default.
-    SetAttr(out, kDefaultAttr);
+    SetAttr(out, DefaultAttr);
     bool full = s.top == 0 && s.bottom == h - 1;
     if (!full) {
         out += ExpandCap(caps_.csr, s.top, s.bottom);
@@ -114,7 +114,7 @@ void Renderer::DoScroll(std::string& out, const PendingScroll& s) {
     const SmallRect region{0, static_cast<int16_t>(s.top), right, static_cast<int16_t>(s.bottom)};
     const SmallRect moved{0, static_cast<int16_t>(s.top + std::max(s.n, 0)), right,
                           static_cast<int16_t>(s.bottom + std::min(s.n, 0))};
-    shown_.Scroll(moved, region, Coord{0, static_cast<int16_t>(s.top + std::max(-s.n, 0))}, ' ', kDefaultAttr);
+    shown_.Scroll(moved, region, Coord{0, static_cast<int16_t>(s.top + std::max(-s.n, 0))}, ' ', DefaultAttr);
 }
 
 int Renderer::FgIndex(int attr) const {
@@ -139,24 +139,24 @@ bool Renderer::NeedsBlink(int attr) const {
 
 std::string Renderer::ResetAttributes() {
     std::string out;
-    SetAttr(out, kDefaultAttr);
+    SetAttr(out, DefaultAttr);
     return out;
 }
 
 void Renderer::SetAttr(std::string& out, int attr) {
     if (attr == curAttr_) return;
     bool colours = caps_.colors >= 8 && !caps_.setaf.empty() && !caps_.setab.empty();
-    if (attr == kDefaultAttr && !caps_.sgr0.empty()) {
+    if (attr == DefaultAttr && !caps_.sgr0.empty()) {
         out += ExpandCap(caps_.sgr0);
         curAttr_ = attr;
         return;
     }
     // Bold cannot be switched off alone, and the default colours are not a
     // colour number: start from sgr0 then.
-    bool fromScratch = curAttr_ < 0 || curAttr_ == kDefaultAttr || (NeedsBold(curAttr_) && !NeedsBold(attr)) ||
+    bool fromScratch = curAttr_ < 0 || curAttr_ == DefaultAttr || (NeedsBold(curAttr_) && !NeedsBold(attr)) ||
                        (NeedsBlink(curAttr_) && !NeedsBlink(attr));
     if (fromScratch) {
-        if (curAttr_ != kDefaultAttr) out += ExpandCap(caps_.sgr0);
+        if (curAttr_ != DefaultAttr) out += ExpandCap(caps_.sgr0);
         if (NeedsBold(attr)) out += ExpandCap(caps_.bold);
         if (NeedsBlink(attr)) out += ExpandCap(caps_.blink);
         if (colours) {
@@ -247,7 +247,7 @@ void Renderer::DrawRow(std::string& out, const ScreenGrid& wanted, int y) {
 
         // Blanks up to the row's end: erase them, where erasing paints the
         // right background (bce, or the default colours).
-        if (want.ch == ' ' && !caps_.el.empty() && (caps_.bce || want.attr == kDefaultAttr)) {
+        if (want.ch == ' ' && !caps_.el.empty() && (caps_.bce || want.attr == DefaultAttr)) {
             bool blankToEnd = true;
             for (int i = x; i < w && blankToEnd; i++) {
                 const Cell& c = wanted.At(i, y);

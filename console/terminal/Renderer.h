@@ -6,17 +6,17 @@
 #include <string>
 #include <vector>
 
-#include "console/terminal/Charset.h"
-#include "console/terminal/PlatformConsole.h"
-#include "console/terminal/ScreenGrid.h"
-#include "console/terminal/TermCaps.h"
+#include "Charset.h"
+#include "PlatformConsole.h"
+#include "ScreenGrid.h"
+#include "TermCaps.h"
 
 class Renderer {
 public:
     // Attribute 0x07 (light grey on black, a console's usual start) is shown
     // in the terminal's own default colours, so text the program writes in it
     // looks like the rest of the terminal.
-    static constexpr uint8_t kDefaultAttr = 0x07;
+    static constexpr uint8_t DefaultAttr = 0x07;
 
     Renderer(TermCaps caps, const Charset& charset, int width, int height);
 

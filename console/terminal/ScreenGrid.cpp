@@ -1,4 +1,4 @@
-#include "console/terminal/ScreenGrid.h"
+#include "ScreenGrid.h"
 
 #include <algorithm>
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "console/terminal/PlatformConsole.h"
+#include "PlatformConsole.h"
 
 struct Cell {
     uint8_t ch = ' ';

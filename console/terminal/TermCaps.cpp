@@ -1,4 +1,4 @@
-#include "console/terminal/TermCaps.h"
+#include "TermCaps.h"
 
 #include <curses.h>
 #include <term.h>

@@ -3,7 +3,7 @@
 // sends the differences at every Present and before every wait. Nothing is
 // drawn or cleared at start and no alternate screen is used, so the last
 // page stays on the terminal after the run.
-#include "console/terminal/TerminalConsole.h"
+#include "TerminalConsole.h"
 
 #include <curses.h>
 #include <poll.h>
@@ -23,15 +23,17 @@
 #include <memory>
 #include <string>
 
-#include "console/terminal/Charset.h"
-#include "console/terminal/KeyDecoder.h"
-#include "console/terminal/Renderer.h"
-#include "console/terminal/ScreenGrid.h"
-#include "console/terminal/TermCaps.h"
+#include "Charset.h"
+#include "KeyDecoder.h"
+#include "Renderer.h"
+#include "ScreenGrid.h"
+#include "TermCaps.h"
+
+void TerminalEmergencyRestore();
 
 namespace {
 
-// What a signal handler or fault handler needs to give the terminal back,
+// What a signal handler needs to give the terminal back,
 // prepared in advance so restoring needs only write() and tcsetattr().
 struct EmergencyState {
     char bytes[256];
@@ -55,8 +57,8 @@ volatile sig_atomic_t continued = 0;   // the run went on after a stop: repaint
 // escapes (1), press/repeat/release events (2, for Alt codes), every key as
 // an escape so lone modifiers arrive too (8), and the text a key produces
 // (16) so characters of any keyboard layout come through as typed.
-constexpr const char* kKittyPush = "\x1b[>27u";
-constexpr const char* kKittyPop = "\x1b[<u";
+constexpr const char* KittyPush = "\x1b[>27u";
+constexpr const char* KittyPop = "\x1b[<u";
 
 uint64_t NowMs() {
     timespec ts{};
@@ -218,7 +220,7 @@ private:
 // is taken, so number formatting stays untouched.
 Charset LocaleCharset() {
     setlocale(LC_CTYPE, "");
-    return Charset::FromLocale();
+    return Charset();
 }
 
 TerminalConsole::TerminalConsole() : charset_(LocaleCharset()) {
@@ -350,7 +352,7 @@ void TerminalConsole::QueryTerminal() {
         modes += ExpandCap(caps_.smkx);
         keypad_ = true;
     }
-    if (kitty_) modes += kKittyPush;
+    if (kitty_) modes += KittyPush;
     WriteAll(modes);
     if (modes.size() <= sizeof emergency.resumeBytes) {
         std::memcpy(emergency.resumeBytes, modes.data(), modes.size());
@@ -361,7 +363,7 @@ void TerminalConsole::QueryTerminal() {
 std::string TerminalConsole::GiveBackModes() const {
     std::string s = ExpandCap(caps_.cnorm);
     if (keypad_) s += ExpandCap(caps_.rmkx);
-    if (kitty_) s += kKittyPop;
+    if (kitty_) s += KittyPop;
     return s;
 }
 
@@ -403,7 +405,7 @@ bool TerminalConsole::GetScreenBufferInfo(ScreenBufferInfo& info) {
     CheckResize();
     info.Size = Coord{static_cast<int16_t>(grid_.Width()), static_cast<int16_t>(grid_.Height())};
     info.CursorPosition = grid_.Cursor;
-    info.Attributes = Renderer::kDefaultAttr;   // the terminal's own colours
+    info.Attributes = Renderer::DefaultAttr;   // the terminal's own colours
     info.Window = SmallRect{0, 0, static_cast<int16_t>(grid_.Width() - 1), static_cast<int16_t>(grid_.Height() - 1)};
     info.MaximumWindowSize = info.Size;
     return true;

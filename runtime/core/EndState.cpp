@@ -1,4 +1,9 @@
-#include "runtime/core/EndState.h"
+// The end state and the end sequence that reports and exits with it.
+#include <unistd.h>
+
+#include "Faults.h"
+#include "Modules.h"
+#include "Runtime.h"
 
 int32_t ExitCode = 0;
 uint16_t ErrorCode = 0;
@@ -12,27 +17,39 @@ bool WriteErrorsToStdErr = true;
 
 BackTraceStrFuncType BackTraceStrFunc = SysBackTraceStr;
 
-ShortString HexAddr(const void* addr) {
-    static const char digits[] = "0123456789ABCDEF";
-    uintptr_t v = reinterpret_cast<uintptr_t>(addr);
-    char buf[16];
-    for (int i = 15; i >= 0; i--) {
-        buf[i] = digits[v & 15];
-        v >>= 4;
-    }
-    return ShortString(buf, sizeof buf);
-}
+void (*WriteReportProc)() = nullptr;
+void (*FlushStdIOProc)() = nullptr;
+void (*BeforeExitProc)() = nullptr;
+void (*ExitInterceptProc)(int32_t code) = nullptr;
 
-ShortString DecimalStr(int32_t value) {
-    char buf[12];
-    int i = sizeof buf;
-    uint32_t mag = value < 0 ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
-    do {
-        buf[--i] = static_cast<char>('0' + mag % 10);
-        mag /= 10;
-    } while (mag != 0);
-    if (value < 0) buf[--i] = '-';
-    return ShortString(buf + i, sizeof buf - i);
-}
+namespace {
+
+int gExitDepth = 0;   // how often the end sequence has been entered
+
+// An error raised while ending starts the end again; a run that keeps
+// failing there must still end, so the report is dropped after a few rounds.
+constexpr int MaxReportingRounds = 4;
+
+}  // namespace
 
 ShortString SysBackTraceStr(void* addr) { return Concat("  $", HexAddr(addr)); }
+
+void Do_Exit() {
+    gExitDepth++;
+    FinaliseModules();
+    if (ErrorAddr && WriteReportProc && gExitDepth <= MaxReportingRounds) WriteReportProc();
+    if (FlushStdIOProc && gExitDepth <= MaxReportingRounds) FlushStdIOProc();
+    RemoveFaultHandler();
+    if (BeforeExitProc) {
+        void (*last)() = BeforeExitProc;
+        BeforeExitProc = nullptr;
+        last();
+    }
+    if (ExitInterceptProc) {
+        // Test hook only: the harness lives on and runs the program again.
+        gExitDepth = 0;
+        ForgetModules();
+        ExitInterceptProc(ExitCode);
+    }
+    _exit(ExitCode & 0xFF);
+}

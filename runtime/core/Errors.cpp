@@ -1,10 +1,8 @@
-#include "runtime/core/Errors.h"
-
+// Ending the run: Halt, run-time errors and the checks the program calls.
 #include <csetjmp>
 
-#include "runtime/core/EndState.h"
-#include "runtime/core/Faults.h"
-#include "runtime/core/Modules.h"
+#include "Faults.h"
+#include "Runtime.h"
 
 void Halt(int32_t code) {
     ExitCode = code;
@@ -38,7 +36,7 @@ void HandleErrorAddrFrameInd(int32_t code, void* addr, void* frame) {
 }
 
 __attribute__((noinline)) void RangeError() {
-    HandleErrorAddrFrameInd(201, reinterpret_cast<void*>(&RangeError), __builtin_frame_address(0));
+    HandleErrorAddrFrameInd(RangeCheckError, reinterpret_cast<void*>(&RangeError), __builtin_frame_address(0));
 }
 
 __attribute__((noinline)) void IOCheck() {

@@ -6,7 +6,7 @@
 // uses the recorded bounds of the main stack, not the stack it runs on. The
 // fault signals stay blocked while the handler's path runs; a second fault
 // there is therefore left to the system, which ends the process in its own way.
-#include "runtime/core/Faults.h"
+#include "Faults.h"
 
 #include <signal.h>
 #include <sys/mman.h>
@@ -15,9 +15,8 @@
 
 #include <cstdint>
 
-#include "runtime/core/EndState.h"
-#include "runtime/core/Errors.h"
-#include "runtime/core/Modules.h"
+#include "Modules.h"
+#include "Runtime.h"
 
 sigjmp_buf* WalkGuard = nullptr;
 
@@ -52,31 +51,31 @@ bool NearStackBottom(uintptr_t a) {
 int FaultCode(int sig, int code, uintptr_t faultAddr, uintptr_t sp) {
     switch (sig) {
         case SIGSEGV:
-            if (NearStackBottom(faultAddr) || NearStackBottom(sp)) return 202;
-            return 216;
+            if (NearStackBottom(faultAddr) || NearStackBottom(sp)) return StackOverflowError;
+            return AccessViolationError;
         case SIGBUS:
-            return 216;
+            return AccessViolationError;
         case SIGFPE:
             switch (code) {
                 case FPE_INTDIV:
                 case FPE_FLTDIV:
-                    return 200;
+                    return DivisionByZeroError;
                 case FPE_FLTSUB:
-                    return 201;
+                    return RangeCheckError;
                 case FPE_FLTOVF:
-                    return 205;
+                    return FloatOverflowError;
                 case FPE_FLTUND:
-                    return 206;
+                    return FloatUnderflowError;
                 case FPE_INTOVF:
-                    return 215;
+                    return IntOverflowError;
                 default:   // FPE_FLTRES, FPE_FLTINV and anything new
-                    return 207;
+                    return InvalidFloatOperationError;
             }
         case SIGILL:
-            if (code == ILL_PRVOPC || code == ILL_PRVREG) return 218;
-            return 216;
+            if (code == ILL_PRVOPC || code == ILL_PRVREG) return PrivilegedInstructionError;
+            return AccessViolationError;
         default:
-            return 217;
+            return SystemExceptionError;
     }
 }
 

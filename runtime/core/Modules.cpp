@@ -1,15 +1,9 @@
-#include "runtime/core/Modules.h"
+#include "Modules.h"
 
 #include <pthread.h>
-#include <unistd.h>
 
-#include "runtime/core/EndState.h"
-#include "runtime/core/Faults.h"
-
-void (*WriteReportProc)() = nullptr;
-void (*FlushStdIOProc)() = nullptr;
-void (*BeforeExitProc)() = nullptr;
-void (*ExitInterceptProc)(int32_t code) = nullptr;
+#include "Faults.h"
+#include "Runtime.h"
 
 void* MainLineFrame = nullptr;
 uintptr_t StackLow = 0;
@@ -19,7 +13,6 @@ namespace {
 
 const ModuleInfo* gTable = nullptr;
 int gInitialised = 0;   // modules whose initialisation has returned
-int gExitDepth = 0;     // how often the end sequence has been entered
 
 void RecordStackBounds() {
     pthread_attr_t attr;
@@ -47,27 +40,11 @@ __attribute__((noinline)) void InitModules(const ModuleInfo* table, int count) {
     }
 }
 
-void Do_Exit() {
-    // An error raised while ending starts the end again; a run that keeps
-    // failing there must still end, so the report is dropped after a few rounds.
-    gExitDepth++;
+void FinaliseModules() {
     while (gInitialised > 0) {
         gInitialised--;
         if (gTable && gTable[gInitialised].Fini) gTable[gInitialised].Fini();
     }
-    if (ErrorAddr && WriteReportProc && gExitDepth <= 4) WriteReportProc();
-    if (FlushStdIOProc && gExitDepth <= 4) FlushStdIOProc();
-    RemoveFaultHandler();
-    if (BeforeExitProc) {
-        void (*last)() = BeforeExitProc;
-        BeforeExitProc = nullptr;
-        last();
-    }
-    if (ExitInterceptProc) {
-        // Test hook only: the harness lives on and runs the program again.
-        gExitDepth = 0;
-        gInitialised = 0;
-        ExitInterceptProc(ExitCode);
-    }
-    _exit(ExitCode & 0xFF);
 }
+
+void ForgetModules() { gInitialised = 0; }

@@ -1,4 +1,4 @@
-#include "ShortString.h"
+#include "Runtime.h"
 
 #include <cstring>
 

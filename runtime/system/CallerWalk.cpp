@@ -1,11 +1,14 @@
+// The caller walk of the run-time error report: one back-trace line per
+// frame of the main stack, outward from the failing routine.
 #include <csetjmp>
 #include <cstdint>
 
-#include "runtime/core/EndState.h"
-#include "runtime/core/Faults.h"
-#include "runtime/core/Modules.h"
-#include "runtime/system/ErrorReport.h"
-#include "textio/TextIO.h"
+#include "CallerWalk.h"
+
+#include "Faults.h"
+#include "Modules.h"
+#include "Runtime.h"
+#include "TextIO.h"
 
 namespace {
 

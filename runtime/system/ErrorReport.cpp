@@ -1,7 +1,8 @@
-#include "runtime/system/ErrorReport.h"
+#include "ErrorReport.h"
 
-#include "runtime/core/EndState.h"
-#include "textio/TextIO.h"
+#include "CallerWalk.h"
+#include "Runtime.h"
+#include "TextIO.h"
 
 void WriteErrorReport() {
     TextRec& f = WriteErrorsToStdErr ? StdErr : StdOut;

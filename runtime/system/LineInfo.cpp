@@ -8,15 +8,16 @@
 // .gnu_debuglink (beside the executable, checking its CRC-32) and otherwise
 // uses the executable's own sections; without either, every lookup finds
 // nothing and the back-trace lines hold addresses only.
-#include "runtime/system/LineInfo.h"
+#include "LineInfo.h"
 
 #include <backtrace.h>
 
 #include <cstring>
 
-#include "runtime/core/EndState.h"
-#include "runtime/system/OwnCode.h"
-#include "runtime/system/RoutineNames.h"
+#include "BackTraceLine.h"
+#include "OwnCode.h"
+#include "RoutineNames.h"
+#include "RuntimeSystem.h"
 
 namespace {
 

@@ -3,12 +3,7 @@
 #pragma once
 #include <cstdint>
 
-#include "runtime/core/Modules.h"
-#include "runtime/core/ShortString.h"
-
-// Start installs StabBackTraceStr as the back-trace formatter and marks the
-// line table as not open; the end marks it closed again.
-extern const ModuleInfo LineInfoModule;
+#include "Runtime.h"
 
 // Looks the address up as it is (a caller passes return address - 1 itself).
 // Gives the outermost routine that holds the address (the one the code was
@@ -16,11 +11,6 @@ extern const ModuleInfo LineInfoModule;
 // instruction; nothing at all for an address outside the program's own code.
 // False when the program has no line table to read.
 bool GetLineInfo(void* addr, ShortString& routine, ShortString& source, int32_t& line);
-
-// One back-trace line: "  $", 16 hexadecimal digits, then "  " and the
-// routine, ", ", " line " and the number, " of " and the source file, each
-// part only where known; at most 255 characters.
-ShortString StabBackTraceStr(void* addr);
 
 // Whether the line table is open (for tests of the module's life cycle).
 bool LineTableOpen();

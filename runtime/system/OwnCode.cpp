@@ -1,4 +1,4 @@
-#include "runtime/system/OwnCode.h"
+#include "OwnCode.h"
 
 #include <link.h>
 #include <unistd.h>

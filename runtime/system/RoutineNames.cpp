@@ -1,4 +1,4 @@
-#include "runtime/system/RoutineNames.h"
+#include "RoutineNames.h"
 
 #include <cstring>
 

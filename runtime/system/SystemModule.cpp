@@ -1,10 +1,10 @@
-#include "runtime/system/SystemModule.h"
-
+// The base services module: the standard text files, the I/O result, and
+// the end sequence's report and flush.
 #include <clocale>
 
-#include "runtime/core/EndState.h"
-#include "runtime/system/ErrorReport.h"
-#include "textio/TextRec.h"
+#include "ErrorReport.h"
+#include "RuntimeSystem.h"
+#include "TextIO.h"
 
 namespace {
 

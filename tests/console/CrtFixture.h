@@ -8,10 +8,10 @@
 #include <memory>
 #include <string>
 
-#include "console/Crt.h"
-#include "console/CrtDriver.h"
-#include "console/CrtKeys.h"
-#include "console/terminal/MemoryConsole.h"
+#include "Crt.h"
+#include "CrtDriver.h"
+#include "CrtKeys.h"
+#include "MemoryConsole.h"
 
 class CrtTest : public ::testing::Test {
 protected:

@@ -1,5 +1,5 @@
 // The output driver: placing, wrapping, scrolling and the control bytes.
-#include "tests/console/CrtFixture.h"
+#include "CrtFixture.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Key codes: extended keys, modifiers, Alt codes and the pending key.
 #include <vector>
 
-#include "tests/console/CrtFixture.h"
+#include "CrtFixture.h"
 
 namespace {
 

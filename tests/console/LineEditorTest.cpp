@@ -1,5 +1,5 @@
 // The line editor: what lands in the buffer and what the screen shows.
-#include "tests/console/CrtFixture.h"
+#include "CrtFixture.h"
 
 namespace {
 

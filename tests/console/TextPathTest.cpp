@@ -1,8 +1,8 @@
 // The console through the text-file layer: start-up binding, Writeln on
 // Output and Readln on Input.
-#include "runtime/core/EndState.h"
-#include "tests/console/CrtFixture.h"
-#include "textio/TextIO.h"
+#include "Runtime.h"
+#include "CrtFixture.h"
+#include "TextIO.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Colours, window bounds, cursor placement and clearing.
-#include "tests/console/CrtFixture.h"
+#include "CrtFixture.h"
 
 namespace {
 

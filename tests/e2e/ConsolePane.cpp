@@ -1,4 +1,4 @@
-#include "tests/e2e/ConsolePane.h"
+#include "ConsolePane.h"
 
 #include <signal.h>
 #include <stdlib.h>
@@ -9,7 +9,7 @@
 #include <sstream>
 #include <thread>
 
-#include "tests/e2e/TmuxSession.h"
+#include "TmuxSession.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "tests/e2e/StyledCapture.h"
+#include "StyledCapture.h"
 
 class TmuxSession;
 

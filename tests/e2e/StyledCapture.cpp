@@ -1,4 +1,4 @@
-#include "tests/e2e/StyledCapture.h"
+#include "StyledCapture.h"
 
 #include <cctype>
 #include <cstdlib>

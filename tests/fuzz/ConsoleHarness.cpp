@@ -8,14 +8,14 @@
 #include <cstdio>
 #include <string>
 
-#include "console/Crt.h"
-#include "console/CrtDriver.h"
-#include "console/CrtKeys.h"
-#include "console/terminal/MemoryConsole.h"
-#include "runtime/core/EndState.h"
-#include "tests/fuzz/FuzzSupport.h"
-#include "tests/fuzz/Harnesses.h"
-#include "textio/TextIO.h"
+#include "Crt.h"
+#include "CrtDriver.h"
+#include "CrtKeys.h"
+#include "MemoryConsole.h"
+#include "Runtime.h"
+#include "FuzzSupport.h"
+#include "Harnesses.h"
+#include "TextIO.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/fuzz/FuzzSupport.h"
-#include "tests/fuzz/Harnesses.h"
+#include "FuzzSupport.h"
+#include "Harnesses.h"
 
 namespace {
 
@@ -43,12 +43,6 @@ void Replay(const std::string& target, int (*harness)(const uint8_t*, size_t), s
 }  // namespace
 
 TEST(CorpusReplay, NumberParser) { Replay("number_parser", FuzzNumberParser, 5); }
-#ifdef FUZZ_HAVE_DATA_FILE
 TEST(CorpusReplay, DataFile) { Replay("data_file", FuzzDataFile, 5); }
-#endif
-#ifdef FUZZ_HAVE_CONSOLE
 TEST(CorpusReplay, Console) { Replay("console", FuzzConsole, 5); }
-#endif
-#ifdef FUZZ_HAVE_KEY_DECODER
 TEST(CorpusReplay, KeyDecoder) { Replay("key_decoder", FuzzKeyDecoder, 5); }
-#endif

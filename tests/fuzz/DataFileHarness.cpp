@@ -13,17 +13,16 @@
 #include <cstdlib>
 #include <string>
 
-#include "console/Crt.h"
-#include "console/CrtKeys.h"
-#include "console/terminal/MemoryConsole.h"
+#include "Crt.h"
+#include "CrtKeys.h"
+#include "MemoryConsole.h"
 #include "kelmarosz.h"
-#include "runtime/core/EndState.h"
-#include "runtime/core/Modules.h"
-#include "tests/fuzz/FuzzSupport.h"
-#include "tests/fuzz/Harnesses.h"
-#include "tests/fuzz/ReferenceNumber.h"
-#include "tests/fuzz/ScratchDir.h"
-#include "textio/TextRec.h"
+#include "Runtime.h"
+#include "FuzzSupport.h"
+#include "Harnesses.h"
+#include "ReferenceNumber.h"
+#include "ScratchDir.h"
+#include "TextIO.h"
 
 namespace {
 

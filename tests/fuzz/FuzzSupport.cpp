@@ -1,4 +1,4 @@
-#include "tests/fuzz/FuzzSupport.h"
+#include "FuzzSupport.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "console/terminal/Charset.h"
-#include "console/terminal/KeyDecoder.h"
-#include "tests/fuzz/FuzzSupport.h"
-#include "tests/fuzz/Harnesses.h"
+#include "Charset.h"
+#include "KeyDecoder.h"
+#include "FuzzSupport.h"
+#include "Harnesses.h"
 
 namespace {
 

@@ -8,13 +8,12 @@
 #include <cstring>
 #include <string>
 
-#include "runtime/core/EndState.h"
-#include "tests/fuzz/FuzzSupport.h"
-#include "tests/fuzz/Harnesses.h"
-#include "tests/fuzz/ReferenceNumber.h"
-#include "tests/fuzz/ScratchDir.h"
-#include "textio/TextIO.h"
-#include "textio/TextRec.h"
+#include "Runtime.h"
+#include "FuzzSupport.h"
+#include "Harnesses.h"
+#include "ReferenceNumber.h"
+#include "ScratchDir.h"
+#include "TextIO.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tests/fuzz/ReferenceNumber.h"
+#include "ReferenceNumber.h"
 
 #include <cstring>
 

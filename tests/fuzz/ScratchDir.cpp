@@ -1,4 +1,4 @@
-#include "tests/fuzz/ScratchDir.h"
+#include "ScratchDir.h"
 
 #include <fcntl.h>
 #include <stdlib.h>

@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "console/Crt.h"
-#include "console/CrtKeys.h"
-#include "console/terminal/MemoryConsole.h"
+#include "Crt.h"
+#include "CrtKeys.h"
+#include "MemoryConsole.h"
 #include "kelmarosz.h"
-#include "runtime/core/EndState.h"
-#include "textio/TextRec.h"
+#include "Runtime.h"
+#include "TextIO.h"
 
 class ProgramTest : public ::testing::Test {
 protected:

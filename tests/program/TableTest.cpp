@@ -1,6 +1,6 @@
 // The tables, the page routine and the result page as they land in the cells.
 #include "ProgramFixture.h"
-#include "Rutinok/AltRutinok.h"
+#include "AltRutinok.h"
 
 namespace {
 

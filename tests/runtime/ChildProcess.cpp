@@ -1,4 +1,4 @@
-#include "tests/runtime/ChildProcess.h"
+#include "ChildProcess.h"
 
 #include <fcntl.h>
 #include <poll.h>

@@ -3,8 +3,8 @@
 
 #include <csignal>
 
-#include "runtime/core/Faults.h"
-#include "runtime/core/Modules.h"
+#include "Faults.h"
+#include "Modules.h"
 
 namespace {
 

@@ -5,9 +5,11 @@
 #include <fstream>
 #include <string>
 
-#include "runtime/core/EndState.h"
-#include "runtime/system/LineInfo.h"
-#include "runtime/system/RoutineNames.h"
+#include "Runtime.h"
+#include "BackTraceLine.h"
+#include "LineInfo.h"
+#include "RuntimeSystem.h"
+#include "RoutineNames.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "tests/runtime/ProbeRoutines.h"
+#include "ProbeRoutines.h"
 
-#include "runtime/core/Errors.h"
+#include "Runtime.h"
 
 volatile int ProbeRoutinesSink = 0;
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/runtime/ChildProcess.h"
+#include "ChildProcess.h"
 
 namespace {
 
@@ -43,7 +43,6 @@ std::string TempDirWith(const std::string& name, const std::string& content) {
     return dir;
 }
 
-#ifdef KELMAROSZ_EXE
 // The tenth row and a decimal point: the failing routine's line holds the
 // failing check, the main line's the call of BEOLVAS.
 TEST(ProgramReport, FailuresInBEOLVASNameTheirLines) {
@@ -79,9 +78,6 @@ TEST(ProgramReport, FailuresInBEOLVASNameTheirLines) {
         rmdir(dir.c_str());
     }
 }
-#endif
-
-#ifdef UJLAP_PROBE
 // A shared routine shows its file's path from the top of the tree.
 TEST(ProgramReport, SharedRoutineShowsItsRelativePath) {
     ChildResult r = RunChild(UJLAP_PROBE, {});
@@ -93,11 +89,10 @@ TEST(ProgramReport, SharedRoutineShowsItsRelativePath) {
     std::vector<std::string> src = SourceLines("Rutinok/AltRutinok.cpp");
     ASSERT_LT(failing, static_cast<int>(src.size()));
     EXPECT_NE(src[failing].find("CheckRange"), std::string::npos) << src[failing];
-    int caller = NamedLine(lines[2], "main", "tests/runtime/ujlap_probe.cpp");
-    std::vector<std::string> probe = SourceLines("tests/runtime/ujlap_probe.cpp");
+    int caller = NamedLine(lines[2], "main", "tests/runtime/UjlapProbe.cpp");
+    std::vector<std::string> probe = SourceLines("tests/runtime/UjlapProbe.cpp");
     ASSERT_GT(caller, 0) << lines[2];
     EXPECT_NE(probe[caller].find("@ujlap-call"), std::string::npos) << probe[caller];
 }
-#endif
 
 }  // namespace

@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "tests/runtime/ChildProcess.h"
+#include "ChildProcess.h"
 
 namespace {
 
 const std::string ProbeDir = PROBE_DIR;
 const std::string Probe = ProbeDir + "/rt_probe";
-const std::string MainSource = "tests/runtime/rt_probe.cpp";
+const std::string MainSource = "tests/runtime/ReportProbe.cpp";
 const std::string OtherSource = "tests/runtime/ProbeRoutines.cpp";
 
 // The number of the line that carries "// @marker" in a probe source file.

@@ -11,9 +11,9 @@
 #include <sstream>
 #include <string>
 
-#include "runtime/core/EndState.h"
-#include "textio/TextIO.h"
-#include "textio/TextRec.h"
+#include "Runtime.h"
+#include "PlatformFile.h"
+#include "TextIO.h"
 
 class TempDir {
 public:

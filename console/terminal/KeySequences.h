@@ -1,0 +1,19 @@
+// The key strings a terminal sends, each with the PC key event it stands for.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "PlatformConsole.h"
+
+// One escape sequence the terminal sends for a key, with the event it means.
+struct KeySequence {
+    std::string Bytes;
+    KeyEventRecord Event;   // KeyDown true; the up event is made from it
+};
+
+// The terminal's key strings: terminfo (kcuu1, kf1.., khome, kend, kich1,
+// kdch1, kpp, knp, kcbt, kent, kUP5, kLFT3, ...) plus the common xterm forms.
+// Built once after setupterm(); empty entries are skipped.
+std::vector<KeySequence> KeySequencesFromTerminfo();
+// The xterm/VT forms that work whatever terminfo says (CSI 1;m A, SS3, CSI n~ ...).
+std::vector<KeySequence> BuiltinKeySequences();

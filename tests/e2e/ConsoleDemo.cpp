@@ -1,0 +1,222 @@
+// A small program on the console layer, run by the end-to-end tests and the
+// benchmarks inside a real terminal. The first argument picks what it does:
+//   colours    a page in black on light grey with bright, coloured and blinking lines
+//   hungarian  Windows-1250 accented letters
+//   wrap       a full row, a line end, then enough lines to scroll the window
+//   keys       prints the code of every key until a second Enter or 'q'
+//   readline   reads one line through Input and echoes it in brackets
+//   wait       "ready", then one key wait
+//   pause      a five-second pause
+//   error      a page, then run-time error 201 from a small routine
+//   fault      a page, then an access violation (run-time error 216)
+//   page       a page of the program's kind (title, 9 x 9 table), then scrolls ten lines
+//   nothing    only start and end (what those cost on their own)
+// The screens that are inspected end with a key wait, so the test can look at
+// them while the program still owns the terminal.
+#include <cstdint>
+#include <cstring>
+
+#include "Crt.h"
+#include "Runtime.h"
+#include "RuntimeSystem.h"
+#include "TextIO.h"
+
+namespace {
+
+// One write statement: the item, then the statement end (which flushes).
+void Write(const ShortString& s) {
+    TextWriteStr(0, Output, s);
+    IOCheck();
+    TextWriteEnd(Output);
+    IOCheck();
+}
+
+void Writeln(const ShortString& s) {
+    TextWriteStr(0, Output, s);
+    IOCheck();
+    TextWritelnEnd(Output);
+    IOCheck();
+}
+
+void WriteInt(int32_t width, int32_t v) {
+    TextWriteInt(width, Output, v);
+    IOCheck();
+    TextWriteEnd(Output);
+    IOCheck();
+}
+
+void NewPage() {
+    Window(1, 1, 80, 25);
+    TextBackground(15);
+    TextColor(0);
+    ClrScr();
+}
+
+void Colours() {
+    NewPage();
+    Writeln("plain black on grey");
+    HighVideo();
+    Writeln("high video");
+    LowVideo();
+    TextColor(14);
+    TextBackground(1);
+    Writeln("yellow on blue");
+    TextBackground(15);
+    TextColor(143);
+    Writeln("blinking white");
+    LowVideo();
+    Writeln("done");
+    (void)ReadKey();
+}
+
+void Hungarian() {
+    NewPage();
+    Writeln("F\xE1jln\xE9v");
+    Writeln("siker\xFClt");
+    Writeln("\xDCres");
+    (void)ReadKey();
+}
+
+void Wrap() {
+    NewPage();
+    char row[81];
+    for (int i = 0; i < 80; i++) row[i] = static_cast<char>('0' + i % 10);
+    row[80] = 0;
+    Writeln(row);       // fills row 1 exactly: the line end leaves row 2 empty
+    Writeln("after");   // row 3
+    (void)ReadKey();
+    // 30 more lines from row 4 on: the last one ends on row 33, so the window
+    // has scrolled by 9 rows and "line 30" stands on row 24.
+    for (int i = 1; i <= 30; i++) {
+        char text[16];
+        int n = 0;
+        text[n++] = 'l', text[n++] = 'i', text[n++] = 'n', text[n++] = 'e', text[n++] = ' ';
+        if (i >= 10) text[n++] = static_cast<char>('0' + i / 10);
+        text[n++] = static_cast<char>('0' + i % 10);
+        Writeln(ShortString(text, n));
+    }
+    (void)ReadKey();
+}
+
+void Keys() {
+    int enters = 0;
+    for (;;) {
+        uint8_t k = ReadKey();
+        TextWriteInt(0, Output, k);
+        IOCheck();
+        TextWriteChar(0, Output, ' ');
+        IOCheck();
+        TextWriteEnd(Output);
+        IOCheck();
+        if (k == 'q') break;
+        if (k == 13 && ++enters == 2) break;
+    }
+    Writeln("");
+    Writeln("bye");
+}
+
+void ReadLine() {
+    Write("name: ");
+    ShortString s;
+    TextReadStr(Input, s);
+    IOCheck();
+    TextReadlnEnd(Input);
+    IOCheck();
+    Writeln(ShortString("[") + s + ShortString("]"));
+}
+
+void Wait() {
+    Writeln("ready");
+    (void)ReadKey();
+    Writeln("got it");
+}
+
+void Pause() {
+    Writeln("pausing");
+    Delay(5000);
+    Writeln("awake");
+}
+
+// A page of the program's kind: a centred title and a 9 x 9 table whose row
+// and column numbers are dark grey (0x78) and whose cells are black (0x70).
+void DrawTablePage() {
+    NewPage();
+    const ShortString title("A legnagyobb \xFCres t\xE9glalap");
+    GotoXY(static_cast<uint8_t>((80 - title.Length()) / 2 + 1), 1);
+    Writeln(title);
+    Writeln("");
+    Write("   ");
+    HighVideo();
+    for (int j = 1; j <= 9; j++) WriteInt(4, j);
+    LowVideo();
+    Writeln("");
+    for (int i = 1; i <= 9; i++) {
+        HighVideo();
+        WriteInt(3, i);
+        LowVideo();
+        for (int j = 1; j <= 9; j++) WriteInt(4, (i * 7 + j * 3) % 11 == 0 ? 0 : (i * j) % 10);
+        Writeln("");
+    }
+}
+
+void Page() {
+    DrawTablePage();
+    // The table ends on row 12; 22 lines from row 13 on scroll the page by ten.
+    for (int i = 1; i <= 22; i++) {
+        char text[16];
+        int n = 0;
+        text[n++] = 'S', text[n++] = 'o', text[n++] = 'r', text[n++] = ' ';
+        if (i >= 10) text[n++] = static_cast<char>('0' + i / 10);
+        text[n++] = static_cast<char>('0' + i % 10);
+        Writeln(ShortString(text, n));
+    }
+}
+
+// The check is inlined into this routine, which the report then names.
+__attribute__((noinline)) int16_t Narrow(int32_t v) { return RangeCheck16(v); }
+
+void Error() {
+    DrawTablePage();
+    Write("about to fail");
+    volatile int32_t big = 40000;
+    volatile int16_t r = Narrow(big);
+    (void)r;
+}
+
+// Not null (the sanitizer build would catch a null store itself), yet never mapped.
+int* volatile NoWhere = reinterpret_cast<int*>(uintptr_t{64});
+
+__attribute__((noinline)) void Fault() {
+    DrawTablePage();
+    Write("about to fault");
+    *NoWhere = 1;
+}
+
+struct Scenario {
+    const char* Name;
+    void (*Run)();
+};
+
+const Scenario kScenarios[] = {
+    {"colours", Colours}, {"hungarian", Hungarian}, {"wrap", Wrap},   {"keys", Keys},
+    {"readline", ReadLine}, {"wait", Wait},         {"pause", Pause}, {"error", Error},
+    {"page", Page},         {"nothing", [] {}},  {"fault", Fault},
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    static const ModuleInfo modules[] = {SystemModule, LineInfoModule, CrtModule};
+    InitModules(modules, 3);
+    const char* which = argc > 1 ? argv[1] : "";
+    bool found = false;
+    for (const Scenario& s : kScenarios) {
+        if (std::strcmp(s.Name, which) == 0) {
+            s.Run();
+            found = true;
+            break;
+        }
+    }
+    if (!found) Halt(2);
+    Do_Exit();
+}

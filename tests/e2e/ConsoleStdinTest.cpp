@@ -1,0 +1,241 @@
+// Standard input that is not a terminal: its bytes are the keys. A run whose
+// keys suffice completes; one whose keys run out ends as Ctrl-C ends it
+// (status 130) without spinning, and standard output, not being a terminal,
+// receives nothing at all.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <ostream>
+#include <string>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+enum class Stdin { File, DevNull, Closed, Pipe, PipeHeldOpen };
+
+struct Outcome {
+    int Status = 0;
+    double CpuMs = 0;
+    std::string Stdout, Stderr;
+};
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+std::string TempPath(const char* tag) {
+    return ::testing::TempDir() + "console_stdin_" + tag + "_" + std::to_string(getpid());
+}
+
+// Runs a program with standard output and error going to files and standard
+// input as asked. For PipeHeldOpen the keys are written at once but the pipe
+// is closed only after holdMs, so the program must block, not spin.
+Outcome RunDemo(const std::string& program, const std::string& arg, Stdin how, const std::string& keys,
+                int holdMs = 0, const std::string& cwd = "") {
+    const std::string keyFile = TempPath("keys"), outFile = TempPath("out"),
+                      errFile = TempPath("err");
+    {
+        std::ofstream k(keyFile, std::ios::binary);
+        k << keys;
+    }
+    int pipeFds[2] = {-1, -1};
+    if (how == Stdin::Pipe || how == Stdin::PipeHeldOpen) {
+        EXPECT_EQ(pipe(pipeFds), 0);
+    }
+    pid_t pid = fork();
+    if (pid == 0) {
+        int out = open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        int err = open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        dup2(out, 1);
+        dup2(err, 2);
+        switch (how) {
+            case Stdin::File: dup2(open(keyFile.c_str(), O_RDONLY), 0); break;
+            case Stdin::DevNull: dup2(open("/dev/null", O_RDONLY), 0); break;
+            case Stdin::Closed: close(0); break;
+            case Stdin::Pipe:
+            case Stdin::PipeHeldOpen:
+                dup2(pipeFds[0], 0);
+                close(pipeFds[0]);
+                close(pipeFds[1]);
+                break;
+        }
+        // No controlling terminal either, as in CI.
+        setsid();
+        if (!cwd.empty() && chdir(cwd.c_str()) != 0) _exit(126);
+        if (arg.empty()) execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+        execl(program.c_str(), program.c_str(), arg.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    if (pipeFds[0] >= 0) {
+        close(pipeFds[0]);
+        signal(SIGPIPE, SIG_IGN);
+        if (!keys.empty()) {
+            EXPECT_EQ(write(pipeFds[1], keys.data(), keys.size()), (ssize_t)keys.size());
+        }
+        if (how == Stdin::PipeHeldOpen) std::this_thread::sleep_for(std::chrono::milliseconds(holdMs));
+        close(pipeFds[1]);
+    }
+    Outcome o;
+    rusage ru{};
+    // Reap with a deadline: a program that hangs must fail the test, not stall it.
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    for (;;) {
+        pid_t r = wait4(pid, &o.Status, WNOHANG, &ru);
+        if (r == pid) break;
+        if (std::chrono::steady_clock::now() > deadline) {
+            kill(pid, SIGKILL);
+            wait4(pid, &o.Status, 0, &ru);
+            ADD_FAILURE() << program << " " << arg << " hung";
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    o.CpuMs = (ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) * 1000.0 +
+              (ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1000.0;
+    o.Stdout = Slurp(outFile);
+    o.Stderr = Slurp(errFile);
+    unlink(keyFile.c_str());
+    unlink(outFile.c_str());
+    unlink(errFile.c_str());
+    return o;
+}
+
+// The shell's view of a status: 128 + the signal for a run a signal ended.
+int ShellStatus(int status) {
+    if (WIFEXITED(status)) return WEXITSTATUS(status);
+    if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
+    return -1;
+}
+
+struct StdinCase {
+    const char* Name;
+    const char* Scenario;
+    Stdin How;
+    std::string Keys;
+    int Expected;
+};
+
+void PrintTo(const StdinCase& c, std::ostream* os) { *os << c.Name; }
+
+class ConsoleStdin : public ::testing::TestWithParam<StdinCase> {};
+
+TEST_P(ConsoleStdin, EndsAsTheKeysAllowAndWritesNothingToStdout) {
+    const StdinCase& c = GetParam();
+    Outcome o = RunDemo(CONSOLE_DEMO_PATH, c.Scenario, c.How, c.Keys);
+    EXPECT_EQ(ShellStatus(o.Status), c.Expected) << "stderr: " << o.Stderr;
+    EXPECT_EQ(o.Stdout, "");
+    EXPECT_LT(o.CpuMs, 50.0);
+}
+
+const StdinCase kStdinCases[] = {
+    {"KeysSuffice", "keys", Stdin::File, "abq", 0},
+    {"KeysRunOut", "keys", Stdin::File, "ab", 130},
+    {"CrLfIsOneEnter", "keys", Stdin::File, "\r\n", 130},
+    {"CrLfThenCrAreTwoEnters", "keys", Stdin::File, "\r\n\r", 0},
+    {"LfLfAreTwoEnters", "keys", Stdin::File, "\n\n", 0},
+    {"EscapeSequenceThenQ", "keys", Stdin::File, "\x1bOP\x1b[Aq", 0},
+    {"DevNull", "keys", Stdin::DevNull, "", 130},
+    {"Closed", "keys", Stdin::Closed, "", 130},
+    {"PipeKeysSuffice", "keys", Stdin::Pipe, "xyzq", 0},
+    {"PipeKeysRunOut", "keys", Stdin::Pipe, "xyz", 130},
+    {"WaitOnDevNull", "wait", Stdin::DevNull, "", 130},
+    {"WaitOnClosed", "wait", Stdin::Closed, "", 130},
+    {"WaitGetsItsKey", "wait", Stdin::File, " ", 0},
+    {"LineRead", "readline", Stdin::File, "hello\n", 0},
+    {"LineReadCr", "readline", Stdin::File, "hello\r", 0},
+    {"LineCutShort", "readline", Stdin::File, "hel", 130},
+    {"LineOnDevNull", "readline", Stdin::DevNull, "", 130},
+    {"LineOnPipe", "readline", Stdin::Pipe, "abc\r\n", 0},
+};
+
+INSTANTIATE_TEST_SUITE_P(Demo, ConsoleStdin, ::testing::ValuesIn(kStdinCases),
+                         [](const auto& info) { return std::string(info.param.Name); });
+
+// A used-up input that stays open for a while: the wait blocks in the kernel
+// instead of polling, so half a second of waiting costs next to no CPU.
+TEST(ConsoleStdinWait, BlocksWithoutSpinningUntilThePipeCloses) {
+    for (const char* scenario : {"wait", "readline", "keys"}) {
+        Outcome o = RunDemo(CONSOLE_DEMO_PATH, scenario, Stdin::PipeHeldOpen, "", 500);
+        EXPECT_EQ(ShellStatus(o.Status), 130) << scenario << ": " << o.Stderr;
+        EXPECT_LT(o.CpuMs, 50.0) << scenario;
+        EXPECT_EQ(o.Stdout, "") << scenario;
+    }
+}
+
+// A pause is a plain sleep even without a terminal.
+TEST(ConsoleStdinWait, PauseSleepsWithoutCpu) {
+    auto start = std::chrono::steady_clock::now();
+    Outcome o = RunDemo(CONSOLE_DEMO_PATH, "pause", Stdin::DevNull, "");
+    auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(ShellStatus(o.Status), 0) << o.Stderr;
+    EXPECT_GE(took, std::chrono::milliseconds(4900));
+    EXPECT_LT(o.CpuMs, 50.0);
+    EXPECT_EQ(o.Stdout, "");
+}
+
+// A run-time error without a terminal: the report goes to standard error
+// only, the status is the error's code.
+TEST(ConsoleStdinError, ReportGoesToStderrOnly) {
+    Outcome o = RunDemo(CONSOLE_DEMO_PATH, "error", Stdin::DevNull, "");
+    EXPECT_EQ(ShellStatus(o.Status), 201);
+    EXPECT_EQ(o.Stdout, "");
+    EXPECT_NE(o.Stderr.find("Runtime error 201"), std::string::npos) << o.Stderr;
+}
+
+// The program itself: the typed name and the key presses from standard input.
+// The 2 x 3 example waits for five keys; the file with no empty cell ends
+// with exit code 1 after its second table.
+struct ProgramCase {
+    const char* Name;
+    Stdin How;
+    std::string Keys;
+    int Expected;
+};
+
+void PrintTo(const ProgramCase& c, std::ostream* os) { *os << c.Name; }
+
+class ProgramStdin : public ::testing::TestWithParam<ProgramCase> {};
+
+TEST_P(ProgramStdin, EndsAsTheKeysAllowAndWritesNothingToStdout) {
+    const ProgramCase& c = GetParam();
+    Outcome o = RunDemo(KELMAROSZ_EXE, "", c.How, c.Keys, 0, KELMAROSZ_DATA_DIR);
+    EXPECT_EQ(ShellStatus(o.Status), c.Expected) << "stderr: " << o.Stderr;
+    EXPECT_EQ(o.Stdout, "");
+    EXPECT_LT(o.CpuMs, 50.0);
+}
+
+const ProgramCase kProgramCases[] = {
+    {"WholeRun", Stdin::File, "pelda_2x3\nxxxxx", 0},
+    {"WholeRunCrLf", Stdin::File, "pelda_2x3\r\n     ", 0},
+    {"WholeRunThroughAPipe", Stdin::Pipe, "pelda_2x3\rabcde", 0},
+    {"KeysRunOut", Stdin::File, "pelda_2x3\nxx", 130},
+    {"NameCutShort", Stdin::File, "pelda_2x", 130},
+    {"NoEmptyCell", Stdin::File, "nincs_ures\nxxxxx", 1},
+    {"DevNull", Stdin::DevNull, "", 130},
+    {"Closed", Stdin::Closed, "", 130},
+};
+
+INSTANTIATE_TEST_SUITE_P(Program, ProgramStdin, ::testing::ValuesIn(kProgramCases),
+                         [](const auto& info) { return std::string(info.param.Name); });
+
+TEST(ProgramStdinWait, BlocksWithoutSpinningUntilThePipeCloses) {
+    Outcome o = RunDemo(KELMAROSZ_EXE, "", Stdin::PipeHeldOpen, "pelda_2x3\n", 500, KELMAROSZ_DATA_DIR);
+    EXPECT_EQ(ShellStatus(o.Status), 130) << o.Stderr;
+    EXPECT_LT(o.CpuMs, 50.0);
+    EXPECT_EQ(o.Stdout, "");
+}
+
+}  // namespace

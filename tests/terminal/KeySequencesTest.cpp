@@ -1,0 +1,178 @@
+// Escape sequences under the terminals the program meets, and the codes a
+// key wait reads from the resulting events.
+#include "KeyTestHarness.h"
+
+using namespace keytest;
+
+namespace {
+
+constexpr uint32_t S = SHIFT_PRESSED, C = LEFT_CTRL_PRESSED, A = LEFT_ALT_PRESSED, E = ENHANCED_KEY;
+
+const char* const kTerms[] = {"xterm-256color", "tmux-256color", "screen-256color", "linux"};
+
+// A key given by a terminfo capability name or by its bytes, and the press it means.
+struct KeyCase {
+    const char* Key;
+    uint16_t Vk, Scan;
+    uint8_t Ch;
+    uint32_t Mods;
+};
+
+// What each terminfo key string must decode to, whatever bytes the entry holds.
+const KeyCase kCaps[] = {
+    {"kcuu1", VK_UP, 72, 0, E},        {"kcud1", VK_DOWN, 80, 0, E},
+    {"kcub1", VK_LEFT, 75, 0, E},      {"kcuf1", VK_RIGHT, 77, 0, E},
+    {"khome", VK_HOME, 71, 0, E},      {"kend", VK_END, 79, 0, E},
+    {"kich1", VK_INSERT, 82, 0, E},    {"kdch1", VK_DELETE, 83, 0, E},
+    {"kpp", VK_PRIOR, 73, 0, E},       {"knp", VK_NEXT, 81, 0, E},
+    {"kcbt", VK_TAB, 15, 9, S},        {"kent", VK_RETURN, 28, 13, E},
+    {"kf1", 0x70, 59, 0, 0},           {"kf2", 0x71, 60, 0, 0},
+    {"kf3", 0x72, 61, 0, 0},           {"kf4", 0x73, 62, 0, 0},
+    {"kf5", 0x74, 63, 0, 0},           {"kf6", 0x75, 64, 0, 0},
+    {"kf10", 0x79, 68, 0, 0},          {"kf11", 0x7A, 87, 0, 0},
+    {"kf12", 0x7B, 88, 0, 0},          {"kf13", 0x70, 59, 0, S},
+    {"kf25", 0x70, 59, 0, C},          {"kf49", 0x70, 59, 0, A},
+    {"kUP", VK_UP, 72, 0, E | S},      {"kUP5", VK_UP, 72, 0, E | C},
+    {"kLFT3", VK_LEFT, 75, 0, E | A},  {"kRIT6", VK_RIGHT, 77, 0, E | C | S},
+    {"kHOM5", VK_HOME, 71, 0, E | C},  {"kEND", VK_END, 79, 0, E | S},
+    {"kDC5", VK_DELETE, 83, 0, E | C}, {"kNXT7", VK_NEXT, 81, 0, E | C | A},
+};
+
+TEST(KeySequences, EveryTerminfoKeyStringDecodesToItsKey) {
+    for (const char* term : kTerms) {
+        SCOPED_TRACE(term);
+        ASSERT_TRUE(LoadTerm(term)) << "terminfo entry missing";
+        std::vector<KeySequence> table = KeySequencesFromTerminfo();
+        int checked = 0;
+        for (const KeyCase& c : kCaps) {
+            char* s = tigetstr(const_cast<char*>(c.Key));
+            if (s == nullptr || s == reinterpret_cast<char*>(-1)) continue;
+            if (std::string(c.Key) == "kf13" && std::string(s).find(';') == std::string::npos) continue;
+            SCOPED_TRACE(c.Key);
+            EXPECT_EQ(Evs(Decode(s, {}, table)), Press(c.Vk, c.Scan, c.Ch, c.Mods));
+            checked++;
+        }
+        EXPECT_GE(checked, 12);
+    }
+}
+
+// The xterm/VT forms, which must work under every entry.
+const KeyCase kForms[] = {
+    {"\x1b[A", VK_UP, 72, 0, E},          {"\x1bOB", VK_DOWN, 80, 0, E},
+    {"\x1b[C", VK_RIGHT, 77, 0, E},       {"\x1bOD", VK_LEFT, 75, 0, E},
+    {"\x1b[H", VK_HOME, 71, 0, E},        {"\x1bOF", VK_END, 79, 0, E},
+    {"\x1b[1~", VK_HOME, 71, 0, E},       {"\x1b[7~", VK_HOME, 71, 0, E},
+    {"\x1b[4~", VK_END, 79, 0, E},        {"\x1b[8~", VK_END, 79, 0, E},
+    {"\x1b[2~", VK_INSERT, 82, 0, E},     {"\x1b[3~", VK_DELETE, 83, 0, E},
+    {"\x1b[5~", VK_PRIOR, 73, 0, E},      {"\x1b[6~", VK_NEXT, 81, 0, E},
+    {"\x1bOP", 0x70, 59, 0, 0},           {"\x1bOS", 0x73, 62, 0, 0},
+    {"\x1b[11~", 0x70, 59, 0, 0},         {"\x1b[15~", 0x74, 63, 0, 0},
+    {"\x1b[17~", 0x75, 64, 0, 0},         {"\x1b[21~", 0x79, 68, 0, 0},
+    {"\x1b[23~", 0x7A, 87, 0, 0},         {"\x1b[24~", 0x7B, 88, 0, 0},
+    {"\x1b[[A", 0x70, 59, 0, 0},          {"\x1b[[E", 0x74, 63, 0, 0},
+    {"\x1b[1;2P", 0x70, 59, 0, S},        {"\x1b[1;5P", 0x70, 59, 0, C},
+    {"\x1b[1;3P", 0x70, 59, 0, A},        {"\x1b[1;2R", 0x72, 61, 0, S},
+    {"\x1b[1;5H", VK_HOME, 71, 0, E | C}, {"\x1b[1;6A", VK_UP, 72, 0, E | C | S},
+    {"\x1b[3;5~", VK_DELETE, 83, 0, E | C}, {"\x1b[24;2~", 0x7B, 88, 0, S},
+    {"\x1bO5C", VK_RIGHT, 77, 0, E | C},  {"\x1b[Z", VK_TAB, 15, 9, S},
+    {"\x1bOM", VK_RETURN, 28, 13, E},     {"\x1bOo", VK_DIVIDE, 53, '/', E},
+    {"\x1bOp", VK_NUMPAD0, 82, '0', 0},   {"\x1b[E", VK_CLEAR, 76, 0, 0},
+    {"\x1b[27;5;97~", 'A', 30, 1, C},
+};
+
+TEST(KeySequences, XtermFormsDecodeUnderEveryTerminal) {
+    for (const char* term : kTerms) {
+        SCOPED_TRACE(term);
+        ASSERT_TRUE(LoadTerm(term));
+        std::vector<KeySequence> table = KeySequencesFromTerminfo();
+        for (const KeyCase& c : kForms) {
+            SCOPED_TRACE(testing::PrintToString(std::string(c.Key)));
+            EXPECT_EQ(Evs(Decode(c.Key, {}, table)), Press(c.Vk, c.Scan, c.Ch, c.Mods));
+        }
+    }
+}
+
+struct CodeCase {
+    const char* Name;
+    const char* Bytes;
+    std::vector<int> Codes;
+};
+
+// The codes the key layer must read, from what terminals send for the key.
+const CodeCase kCodeCases[] = {
+    {"F1", "\x1bOP", {0, 59}},
+    {"Shift+F1", "\x1b[1;2P", {0, 84}},
+    {"Ctrl+F1", "\x1b[1;5P", {0, 94}},
+    {"Alt+F1", "\x1b[1;3P", {0, 104}},
+    {"Alt+F1 as ESC prefix", "\x1b\x1bOP", {0, 104}},
+    {"F12", "\x1b[24~", {0, 134}},
+    {"Shift+F12", "\x1b[24;2~", {0, 136}},
+    {"Ctrl+Home", "\x1b[1;5H", {0, 119}},
+    {"Alt+1", "\x1b" "1", {0, 120}},
+    {"Alt+=", "\x1b=", {0, 131}},
+    {"Shift+Tab", "\x1b[Z", {0, 15}},
+    {"keypad Enter", "\x1bOM", {13}},
+    {"Alt+Enter", "\x1b\r", {0, 166}},
+    {"Up", "\x1b[A", {0, 72}},
+    {"Left", "\x1bOD", {0, 75}},
+    {"Right", "\x1b[C", {0, 77}},
+    {"Down", "\x1bOB", {0, 80}},
+    {"Home", "\x1b[1~", {0, 71}},
+    {"End", "\x1b[4~", {0, 79}},
+    {"keypad /", "\x1bOo", {0, 53}},
+    {"Alt+a", "\x1b" "a", {0, 30}},
+    {"Esc", "\x1b", {27}},
+    {"Backspace DEL", "\x7f", {8}},
+    {"Backspace BS", "\x08", {8}},
+    {"Enter", "\r", {13}},
+    {"Ctrl+Enter", "\n", {10}},
+    {"Tab", "\t", {9}},
+    {"Ctrl-S Ctrl-Y Ctrl-Z", "\x13\x19\x1a", {19, 25, 26}},
+    {"text", "aZ/ ", {'a', 'Z', '/', ' '}},
+};
+
+TEST(KeySequences, KeyWaitCodes) {
+    ASSERT_TRUE(LoadTerm("xterm-256color"));
+    std::vector<KeySequence> table = KeySequencesFromTerminfo();
+    for (const CodeCase& c : kCodeCases) {
+        SCOPED_TRACE(c.Name);
+        EXPECT_EQ(Codes(Decode(c.Bytes, {}, table)), c.Codes);
+    }
+    // Ctrl+2 types NUL, which the key layer reads as the extended key 0 3.
+    EXPECT_EQ(Codes(Decode(std::string(1, '\0'), {}, table)), (std::vector<int>{0, 3}));
+}
+
+TEST(KeySequences, TypedBytesAreUsLayoutKeys) {
+    const KeyCase cases[] = {
+        {"a", 'A', 30, 'a', 0},          {"A", 'A', 30, 'A', S},          {"z", 'Z', 44, 'z', 0},
+        {"1", '1', 2, '1', 0},           {"0", '0', 11, '0', 0},          {"!", '1', 2, '!', S},
+        {")", '0', 11, ')', S},          {"-", VK_OEM_MINUS, 12, '-', 0}, {"_", VK_OEM_MINUS, 12, '_', S},
+        {"/", VK_OEM_2, 53, '/', 0},     {"?", VK_OEM_2, 53, '?', S},     {" ", VK_SPACE, 57, ' ', 0},
+        {"~", VK_OEM_3, 41, '~', S},     {"\"", VK_OEM_7, 40, '"', S},    {"\x01", 'A', 30, 1, C},
+        {"\x13", 'S', 31, 19, C},        {"\x1a", 'Z', 44, 26, C},        {"\r", VK_RETURN, 28, 13, 0},
+        {"\n", VK_RETURN, 28, 10, C},    {"\t", VK_TAB, 15, 9, 0},        {"\x7f", VK_BACK, 14, 8, 0},
+        {"\x08", VK_BACK, 14, 8, 0},     {"\x1c", VK_OEM_5, 43, 28, C},   {"\x1f", VK_OEM_MINUS, 12, 31, C | S},
+    };
+    for (const KeyCase& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::string(c.Key)));
+        EXPECT_EQ(Evs(Decode(c.Key)), Press(c.Vk, c.Scan, c.Ch, c.Mods));
+    }
+}
+
+TEST(KeySequences, AltPrefix) {
+    EXPECT_EQ(Evs(Decode("\x1b" "a")), Press('A', 30, 'a', A));
+    EXPECT_EQ(Evs(Decode("\x1b" "A")), Press('A', 30, 'A', A | S));
+    EXPECT_EQ(Evs(Decode("\x1b\x1b[A")), Press(VK_UP, 72, 0, E | A));
+    EXPECT_EQ(Evs(Decode("\x1b\x7f")), Press(VK_BACK, 14, 8, A));
+    EXPECT_EQ(Evs(Decode("\x1b\xc3\xa1")), Press(0, 0, 0xE1, A));
+    // ESC ESC with nothing after it: two Esc presses, not Alt+Esc.
+    auto esc = Press(VK_ESCAPE, 1, 27, 0);
+    std::vector<Ev> twice = esc;
+    twice.insert(twice.end(), esc.begin(), esc.end());
+    EXPECT_EQ(Evs(Decode("\x1b\x1b")), twice);
+    // ESC [ or ESC O alone: Alt with the bracket or the letter, once the wait is over.
+    EXPECT_EQ(Evs(Decode("\x1b[")), Press(VK_OEM_4, 26, '[', A));
+    EXPECT_EQ(Evs(Decode("\x1bO")), Press('O', 24, 'O', A | S));
+}
+
+}  // namespace

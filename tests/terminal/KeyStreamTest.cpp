@@ -1,0 +1,216 @@
+// The decoder as a stream: timeouts, sequences arriving in pieces, typed
+// UTF-8, reports and garbage, piped input.
+#include <random>
+
+#include "KeyTestHarness.h"
+
+using namespace keytest;
+
+namespace {
+
+constexpr uint32_t S = SHIFT_PRESSED, A = LEFT_ALT_PRESSED, E = ENHANCED_KEY;
+
+TEST(KeyStream, LoneEscWaitsForTheTimeout) {
+    KeyDecoder d(BuiltinKeySequences(), Utf8(), {});
+    EXPECT_EQ(d.MsUntilDeadline(0), -1);
+    Feed(d, "\x1b", 100);
+    EXPECT_EQ(d.Available(), 0u);
+    EXPECT_EQ(d.MsUntilDeadline(110), 40);
+    d.Tick(149);
+    EXPECT_EQ(d.Available(), 0u);
+    d.Tick(150);
+    EXPECT_EQ(Evs(Drain(d)), Press(VK_ESCAPE, 1, 27, 0));
+    EXPECT_EQ(d.MsUntilDeadline(150), -1);
+}
+
+TEST(KeyStream, EscThenKeyWithinTimeoutIsAltButLaterIsTwoKeys) {
+    KeyDecoder d(BuiltinKeySequences(), Utf8(), {});
+    Feed(d, "\x1b", 0);
+    Feed(d, "x", 20);
+    EXPECT_EQ(Evs(Drain(d)), Press('X', 45, 'x', A));
+
+    Feed(d, "\x1b", 100);
+    d.Tick(160);
+    Feed(d, "x", 170);
+    std::vector<Ev> want = Press(VK_ESCAPE, 1, 27, 0);
+    auto x = Press('X', 45, 'x', 0);
+    want.insert(want.end(), x.begin(), x.end());
+    EXPECT_EQ(Evs(Drain(d)), want);
+}
+
+TEST(KeyStream, SequencesFedByteByByteGiveOneKey) {
+    ASSERT_TRUE(LoadTerm("xterm-256color"));
+    const std::vector<KeySequence> table = KeySequencesFromTerminfo();
+    const char* seqs[] = {"\x1b[A",   "\x1bOP",      "\x1b[1;5H",  "\x1b[24;2~", "\x1b[[C",
+                          "\x1b\x1b[B", "\x1b[97;5u", "\x1bOM",     "\xc5\x91"};
+    for (const char* s : seqs) {
+        SCOPED_TRACE(testing::PrintToString(std::string(s)));
+        const std::vector<Ev> whole = Evs(Decode(s, {}, table));
+        ASSERT_EQ(whole.size(), 2u);
+        KeyDecoder d(table, Utf8(), {});
+        uint64_t now = 0;
+        for (const char* p = s; *p; p++) {
+            d.Tick(now);   // the clock runs between pieces, below the timeout
+            d.Feed(reinterpret_cast<const uint8_t*>(p), 1, now);
+            if (p[1]) {
+                EXPECT_EQ(d.Available(), 0u);
+            }
+            now += 30;
+        }
+        d.Tick(now + 100);
+        EXPECT_EQ(Evs(Drain(d)), whole);
+    }
+}
+
+TEST(KeyStream, HungarianLettersArriveAsWindows1250) {
+    const std::string text = "\xc3\xa1\xc3\xa9\xc3\xad\xc3\xb3\xc3\xb6\xc5\x91\xc3\xba\xc3\xbc\xc5\xb1"
+                             "\xc3\x81\xc3\x89\xc3\x8d\xc3\x93\xc3\x96\xc5\x90\xc3\x9a\xc3\x9c\xc5\xb0";
+    const std::vector<int> want = {0xE1, 0xE9, 0xED, 0xF3, 0xF6, 0xF5, 0xFA, 0xFC, 0xFB,
+                                   0xC1, 0xC9, 0xCD, 0xD3, 0xD6, 0xD5, 0xDA, 0xDC, 0xDB};
+    EXPECT_EQ(Codes(Decode(text)), want);
+    // Split inside every character, the same letters.
+    KeyDecoder d(BuiltinKeySequences(), Utf8(), {});
+    for (size_t i = 0; i < text.size(); i++) Feed(d, text.substr(i, 1), i);
+    EXPECT_EQ(Codes(Drain(d)), want);
+}
+
+TEST(KeyStream, CharactersWithoutWindows1250FormAreDropped) {
+    // A CJK letter, an emoji, a stray continuation byte, an overlong form.
+    EXPECT_EQ(Codes(Decode("a\xe4\xb8\xad" "b\xf0\x9f\x98\x80" "c\x80" "d\xc0\xaf" "e")),
+              (std::vector<int>{'a', 'b', 'c', 'd', 'e'}));
+}
+
+TEST(KeyStream, IncompleteUtf8WaitsAndIsDroppedAtTheEnd) {
+    KeyDecoder d(BuiltinKeySequences(), Utf8(), {});
+    Feed(d, "\xc5", 0);
+    EXPECT_EQ(d.Available(), 0u);
+    EXPECT_GE(d.MsUntilDeadline(0), 0);
+    d.Finish();
+    EXPECT_EQ(d.Available(), 0u);
+    EXPECT_EQ(d.MsUntilDeadline(0), -1);
+}
+
+TEST(KeyStream, ReportsAndUnknownSequencesAreSwallowedWhole) {
+    const char* swallowed[] = {
+        "\x1b[12;40R",       // cursor position report
+        "\x1b[1;1R",         // position report at row 1 column 1
+        "\x1b[R",            // bare
+        "\x1b[?1;2c",        // device attributes
+        "\x1b[?15u",         // kitty flags
+        "\x1b[<0;12;5M",     // mouse
+        "\x1b[200~",         // paste bracket
+        "\x1b[99x",          // unknown final
+        "\x1b[1$y",          // intermediate byte
+        "\x1b[57444u",       // Super alone: no key for this program
+        "\x1bOz",            // unknown SS3
+        "\x1b[I",            // focus in
+    };
+    for (const char* s : swallowed) {
+        SCOPED_TRACE(testing::PrintToString(std::string(s)));
+        EXPECT_EQ(Codes(Decode(std::string(s) + "q")), (std::vector<int>{'q'}));
+    }
+    // A report in the middle of keys does not disturb them.
+    EXPECT_EQ(Codes(Decode("a\x1b[5;10Rb\x1b[?62;22cc")), (std::vector<int>{'a', 'b', 'c'}));
+    // CSI 1 ; m R is the modified F3, not a position report.
+    EXPECT_EQ(Codes(Decode("\x1b[1;2R")), (std::vector<int>{0, 86}));
+}
+
+TEST(KeyStream, LatePositionAnswerIsNeverAKey) {
+    // Asked at start and answered late, with the cursor on row 1: the answer
+    // has the modified F3's shape but is swallowed, once; keys go on.
+    KeyDecoder::Options late;
+    late.PositionReportPending = true;
+    EXPECT_EQ(Codes(Decode("a\x1b[1;5Rb\x1b[1;5R", late)), (std::vector<int>{'a', 'b', 0, 96}));
+    // Arriving in pieces.
+    KeyDecoder d(BuiltinKeySequences(), Utf8(), late);
+    for (char c : std::string("\x1b[1;12R"))
+        Feed(d, std::string(1, c), 1000);
+    Feed(d, "q", 1001);
+    d.Tick(3000);
+    EXPECT_EQ(Codes(Drain(d)), (std::vector<int>{'q'}));
+}
+
+TEST(KeyStream, BrokenAndOverlongSequencesAreBounded) {
+    // A sequence broken by another ESC: the new one counts.
+    EXPECT_EQ(Codes(Decode("\x1b[1;\x1b[A")), (std::vector<int>{0, 72}));
+    // A control byte inside a sequence ends it; the byte is a key.
+    EXPECT_EQ(Codes(Decode("\x1b[12\x01")), (std::vector<int>{1}));
+    // Hundreds of parameter bytes: the decoder keeps a bounded buffer and
+    // drops the sequence up to its final byte.
+    KeyDecoder d(BuiltinKeySequences(), Utf8(), {});
+    Feed(d, "\x1b[", 0);
+    for (int i = 0; i < 500; i++) Feed(d, "1;", i);
+    EXPECT_EQ(d.Available(), 0u);
+    Feed(d, "Aq", 600);
+    EXPECT_EQ(Codes(Drain(d)), (std::vector<int>{'q'}));
+    // A timeout ends the dropping as well.
+    Feed(d, "\x1b[", 700);
+    for (int i = 0; i < 100; i++) Feed(d, "9", 700);
+    d.Tick(800);
+    Feed(d, "5", 810);
+    EXPECT_EQ(Codes(Drain(d)), (std::vector<int>{'5'}));
+}
+
+TEST(KeyStream, PlainInputLineEnds) {
+    KeyDecoder::Options opt;
+    opt.PlainInput = true;
+    EXPECT_EQ(Codes(Decode("ab\r\ncd\ref\n\n\r\r", opt)),
+              (std::vector<int>{'a', 'b', 13, 'c', 'd', 13, 'e', 'f', 13, 13, 13, 13}));
+    // CR at the end of one read and LF at the start of the next: one Enter.
+    KeyDecoder d(BuiltinKeySequences(), Utf8(), opt);
+    Feed(d, "x\r", 0);
+    Feed(d, "\ny", 1);
+    EXPECT_EQ(Codes(Drain(d)), (std::vector<int>{'x', 13, 'y'}));
+    // Sequences decode as from a terminal; Finish settles the last ESC.
+    Feed(d, "\x1b[Bz\x1b", 2);
+    d.Finish();
+    EXPECT_EQ(Codes(Drain(d)), (std::vector<int>{0, 80, 'z', 27}));
+}
+
+// Any byte stream: no crash, every event well formed, and nothing left
+// over once the input ends.
+TEST(KeyStream, RandomBytesAlwaysSettle) {
+    ASSERT_TRUE(LoadTerm("xterm-256color"));
+    const std::vector<KeySequence> table = KeySequencesFromTerminfo();
+    std::mt19937 rng(1234);
+    const std::string alphabet = "\x1b[O;:0123456789~uABCDPRZ\x7f\r\n\xc3\xa1\xc5\x91?<a";
+    for (int round = 0; round < 300; round++) {
+        KeyDecoder::Options opt;
+        opt.Kitty = round % 3 == 0;
+        opt.PlainInput = round % 5 == 0;
+        KeyDecoder d(table, Utf8(), opt);
+        uint64_t now = 0;
+        int len = static_cast<int>(rng() % 200);
+        std::vector<InputRecord> all;
+        for (int i = 0; i < len;) {
+            std::string chunk;
+            int n = 1 + static_cast<int>(rng() % 8);
+            for (int j = 0; j < n && i < len; j++, i++)
+                chunk += (rng() % 4 == 0) ? static_cast<char>(rng() % 256) : alphabet[rng() % alphabet.size()];
+            Feed(d, chunk, now);
+            now += rng() % 80;
+            d.Tick(now);
+            ASSERT_LE(d.MsUntilDeadline(now), 50);
+            auto got = Drain(d);
+            all.insert(all.end(), got.begin(), got.end());
+        }
+        d.Finish();
+        ASSERT_EQ(d.MsUntilDeadline(now), -1);
+        auto got = Drain(d);
+        all.insert(all.end(), got.begin(), got.end());
+        for (size_t k = 0; k < all.size(); k++) {
+            const KeyEventRecord& e = all[k].Key;
+            ASSERT_EQ(all[k].EventType, KEY_EVENT);
+            ASSERT_EQ(e.RepeatCount, 1);
+            ASSERT_TRUE(e.VirtualKeyCode != 0 || e.AsciiChar != 0) << "an event with no key";
+            if (!opt.Kitty && e.KeyDown) {
+                // Without release reports every down is followed by its own up.
+                ASSERT_LT(k + 1, all.size());
+                ASSERT_FALSE(all[k + 1].Key.KeyDown);
+                ASSERT_EQ(all[k + 1].Key.VirtualKeyCode, e.VirtualKeyCode);
+            }
+        }
+    }
+}
+
+}  // namespace
