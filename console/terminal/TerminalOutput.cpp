@@ -1,0 +1,34 @@
+#include "TerminalOutput.h"
+
+#include <poll.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+bool WriteAllTo(int fd, const char* bytes, size_t length) {
+    // Only write() and poll() here: both may be called from a signal handler.
+    int savedErrno = errno;
+    size_t done = 0;
+    bool ok = true;
+    while (done < length) {
+        ssize_t n = write(fd, bytes + done, length - done);
+        if (n > 0) {
+            done += static_cast<size_t>(n);
+        } else if (n < 0 && errno == EINTR) {
+            continue;
+        } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            pollfd p{fd, POLLOUT, 0};
+            int r = poll(&p, 1, 5000);
+            if (r < 0 && errno == EINTR) continue;
+            if (r <= 0 || (p.revents & (POLLERR | POLLHUP | POLLNVAL))) {
+                ok = false;
+                break;
+            }
+        } else {
+            ok = false;
+            break;
+        }
+    }
+    errno = savedErrno;
+    return ok;
+}

@@ -1,0 +1,19 @@
+// The start-up round trip: one question for the cursor position, the kitty
+// keyboard protocol's flags and the primary device attributes, which every
+// terminal answers, and answers last, so their arrival ends the wait.
+#pragma once
+#include <string>
+
+struct TerminalAnswers {
+    bool Answered = false;          // the device attributes came back
+    bool CursorReported = false;    // a cursor position report came back...
+    bool HaveCursor = false;        // ...with a usable position
+    int Row = 0, Column = 0;        // 1-based
+    bool Kitty = false;             // the terminal speaks the kitty keyboard protocol
+    std::string TypedAhead;         // whatever else arrived meanwhile: keys
+    bool OutputFailed = false;      // the question could not be written
+};
+
+// Asks through outFd and reads inFd for at most timeoutMs. askCursor is the
+// terminal's own cursor-position request.
+TerminalAnswers AskTerminal(int inFd, int outFd, const std::string& askCursor, int timeoutMs);
