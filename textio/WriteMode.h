@@ -2,8 +2,8 @@
 #pragma once
 #include "TextIO.h"
 
-// True when f is open for writing; otherwise records 105 (open for reading)
-// or 103 (not open) and the write does nothing.
+// True when f is open for writing; otherwise records FileNotOpenForOutput
+// (open for reading) or FileNotOpen and the write does nothing.
 inline bool OpenForWriting(TextRec& f) {
     if (f.Mode == ModeOutput) return true;
     InOutRes = f.Mode == ModeInput ? FileNotOpenForOutput : FileNotOpen;
