@@ -2,8 +2,9 @@
 #   kelmarosz_split_debug(<target> <name>)
 # builds, after <target>, a stripped copy <name> beside it and the debug file
 # <name>.debug that its .gnu_debuglink names (with that file's CRC-32). The
-# run-time error report finds the debug file beside the executable and checks
-# the CRC; without a matching file its back-trace lines hold addresses only.
+# run-time error report finds the debug file beside the executable, or under
+# /usr/lib/debug followed by the executable's directory, and checks the CRC;
+# without a matching file its back-trace lines hold addresses only.
 function(kelmarosz_split_debug target name)
   set(dir $<TARGET_FILE_DIR:${target}>)
   add_custom_command(TARGET ${target} POST_BUILD

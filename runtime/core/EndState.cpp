@@ -8,6 +8,7 @@
 int32_t ExitCode = 0;
 uint16_t ErrorCode = 0;
 void* ErrorAddr = nullptr;
+bool ErrorReportDue = false;
 void* ErrorBase = nullptr;
 bool ErrorAddrIsFault = false;
 uint16_t InOutRes = 0;
@@ -37,7 +38,7 @@ ShortString SysBackTraceStr(void* addr) { return Concat("  $", HexAddr(addr)); }
 void Do_Exit() {
     gExitDepth++;
     FinaliseModules();
-    if (ErrorAddr && WriteReportProc && gExitDepth <= MaxReportingRounds) WriteReportProc();
+    if ((ErrorAddr || ErrorReportDue) && WriteReportProc && gExitDepth <= MaxReportingRounds) WriteReportProc();
     if (FlushStdIOProc && gExitDepth <= MaxReportingRounds) FlushStdIOProc();
     RemoveFaultHandler();
     if (BeforeExitProc) {
@@ -48,6 +49,7 @@ void Do_Exit() {
     if (ExitInterceptProc) {
         // Test hook only: the harness lives on and runs the program again.
         gExitDepth = 0;
+        ErrorReportDue = false;
         ForgetModules();
         ExitInterceptProc(ExitCode);
     }

@@ -21,6 +21,9 @@ void HandleErrorAddrFrame(int32_t code, void* addr, void* frame) {
     if (WalkGuard) siglongjmp(*WalkGuard, 1);
     ErrorCode = static_cast<uint16_t>(code);
     ErrorAddr = addr;
+    // A call through a null routine pointer faults at address 0: that is
+    // still an error to report, not a silent end.
+    ErrorReportDue = true;
     ErrorBase = frame;
     Halt(ErrorCode);
 }

@@ -1,20 +1,22 @@
 // Hardware faults (fatal signals) turned into run-time errors.
 //
-// The handler runs on an alternate stack of its own, so that a stack overflow
-// can still be reported, and continues straight into the common error path
-// from there: HandleErrorAddrFrame never returns, and the report's caller walk
-// uses the recorded bounds of the main stack, not the stack it runs on. The
-// fault signals stay blocked while the handler's path runs; a second fault
-// there is therefore left to the system, which ends the process in its own way.
-#include "Faults.h"
-
+// The handler only finds out what happened: the error's code, the faulting
+// instruction and the frame of the routine that ran. It then lets the
+// faulting thread go on in JumpToHandleErrorFrame, which takes the common
+// error path outside the handler, with the signal mask the thread had before
+// the fault: a fault while the report is written is then handled like any
+// other (it ends the caller walk, or starts the end again).
+//
+// The thread goes on just below the stack pointer it faulted with. After a
+// stack overflow, or a fault too close to the stack's end, there is no room
+// there: it goes on on the alternate stack, where the handler itself runs.
 #include <signal.h>
 #include <sys/mman.h>
 #include <ucontext.h>
-#include <unwind.h>
 
 #include <cstdint>
 
+#include "Faults.h"
 #include "Modules.h"
 #include "Runtime.h"
 
@@ -22,148 +24,143 @@ sigjmp_buf* WalkGuard = nullptr;
 
 namespace {
 
-constexpr int FaultSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL};
 constexpr int FaultSignalCount = sizeof FaultSignals / sizeof FaultSignals[0];
 
-// Room for the whole end sequence, line lookup included (sanitizer builds
-// take much more stack per call), plus a guard page below it.
-constexpr size_t AltStackSize = 1024 * 1024;
+// Room for the whole end sequence with the line lookup (sanitizer builds take
+// much more stack per call), with a guard page below it. Only the pages used
+// are ever backed by memory.
+constexpr size_t AltStackSize = 4 * 1024 * 1024;
 constexpr size_t GuardSize = 4096;
-
-// A fault this far below the stack's lower end still counts as running out
-// of stack: a routine with a large local array touches memory well below it.
-constexpr uintptr_t StackGuardReach = 1024 * 1024;
-
-constexpr int MaxOutstandingFaults = 16;
+// What the end sequence may take on the stack it goes on with.
+constexpr uintptr_t ContinuationRoom = 512 * 1024;
+// Left alone below the faulting stack pointer: the faulting routine's red
+// zone and the completed frame of FaultingRoutineFrame.
+constexpr uintptr_t LeftBelowSp = 256;
 
 struct sigaction gPrevious[FaultSignalCount];
 bool gInstalled = false;
-void* gAltStack = nullptr;
-int gOutstanding = 0;
+uintptr_t gAltLow = 0;   // the alternate stack, without its guard page
+uintptr_t gAltTop = 0;
+int gTranslated = 0;     // faults turned into run-time errors in this process
 
-bool NearStackBottom(uintptr_t a) {
-    if (StackLow == 0) return false;
-    return a < StackLow + GuardSize && a + StackGuardReach >= StackLow;
+[[noreturn]] __attribute__((noinline)) void JumpToHandleErrorFrame(int32_t code, void* addr, void* frame) {
+    HandleErrorAddrFrame(code, addr, frame);
 }
 
-}  // namespace
-
-int FaultCode(int sig, int code, uintptr_t faultAddr, uintptr_t sp) {
-    switch (sig) {
-        case SIGSEGV:
-            if (NearStackBottom(faultAddr) || NearStackBottom(sp)) return StackOverflowError;
-            return AccessViolationError;
-        case SIGBUS:
-            return AccessViolationError;
-        case SIGFPE:
-            switch (code) {
-                case FPE_INTDIV:
-                case FPE_FLTDIV:
-                    return DivisionByZeroError;
-                case FPE_FLTSUB:
-                    return RangeCheckError;
-                case FPE_FLTOVF:
-                    return FloatOverflowError;
-                case FPE_FLTUND:
-                    return FloatUnderflowError;
-                case FPE_INTOVF:
-                    return IntOverflowError;
-                default:   // FPE_FLTRES, FPE_FLTINV and anything new
-                    return InvalidFloatOperationError;
-            }
-        case SIGILL:
-            if (code == ILL_PRVOPC || code == ILL_PRVREG) return PrivilegedInstructionError;
-            return AccessViolationError;
-        default:
-            return SystemExceptionError;
-    }
-}
-
-namespace {
-
-void RestoreDefault(int sig) {
+// The system's own action for this fault: the signal stays pending while the
+// handler runs and ends the process as soon as it returns.
+void LeaveToSystem(int sig) {
     struct sigaction sa = {};
     sa.sa_handler = SIG_DFL;
     sigemptyset(&sa.sa_mask);
     sigaction(sig, &sa, nullptr);
+    raise(sig);
 }
 
-// Finds the canonical frame address (the stack pointer before the call) of the
-// routine that faulted, through the unwind tables, which also cover routines
-// that keep no frame pointer.
-struct FaultingFrame {
-    uintptr_t pc;
-    bool passed = false;   // the faulting routine's entry has been seen
-    uintptr_t cfa = 0;
-    int seen = 0;
-};
+// The instruction bytes at pc, as many as can be read: a page is there
+// as a whole or not at all.
+int ReadInstruction(uintptr_t pc, uint8_t* out) {
+    constexpr uintptr_t Longest = 15, Page = 4096;
+    uintptr_t first = Page - pc % Page;
+    if (first > Longest) first = Longest;
+    if (!ReadWithoutFaulting(pc, out, first)) return 0;
+    if (first < Longest && ReadWithoutFaulting(pc + first, out + first, Longest - first)) return Longest;
+    return static_cast<int>(first);
+}
 
-// The unwinder reports with each frame the stack pointer at its call, which is
-// the canonical frame address of the routine it called: the faulting
-// routine's own one therefore comes with the frame after it.
-_Unwind_Reason_Code AtFrame(_Unwind_Context* ctx, void* data) {
-    auto* f = static_cast<FaultingFrame*>(data);
-    if (f->passed) {
-        f->cfa = _Unwind_GetCFA(ctx);
-        return _URC_END_OF_STACK;
+FaultSite ReadSite(int sig, const siginfo_t* info, const ucontext_t* uc) {
+    const greg_t* g = uc->uc_mcontext.gregs;
+    static const int EncodingOrder[16] = {REG_RAX, REG_RCX, REG_RDX, REG_RBX, REG_RSP, REG_RBP, REG_RSI, REG_RDI,
+                                          REG_R8,  REG_R9,  REG_R10, REG_R11, REG_R12, REG_R13, REG_R14, REG_R15};
+    FaultSite s;
+    s.Signal = sig;
+    s.SigCode = info->si_code;
+    s.Addr = reinterpret_cast<uintptr_t>(info->si_addr);
+    s.Pc = static_cast<uintptr_t>(g[REG_RIP]);
+    s.Sp = static_cast<uintptr_t>(g[REG_RSP]);
+    for (int i = 0; i < 16; i++) s.Regs[i] = static_cast<uint64_t>(g[EncodingOrder[i]]);
+    s.ReadMemory = ReadWithoutFaulting;
+    s.InsnLen = ReadInstruction(s.Pc, s.Insn);
+    s.HaveBefore = s.Pc >= 2 && ReadWithoutFaulting(s.Pc - 2, s.Before, 2);
+    return s;
+}
+
+// Where the error path's stack starts (as after a call: 8 modulo 16), or 0
+// when there is no room for it. handler is the handler's own frame: on the
+// alternate stack the error path goes on below it, so that the word it
+// starts with can be written before the handler returns.
+uintptr_t ContinuationStack(uintptr_t sp, int code, uintptr_t handler) {
+    auto below = [](uintptr_t top) { return ((top - LeftBelowSp) & ~uintptr_t{15}) - 8; };
+    bool onAlt = sp > gAltLow && sp <= gAltTop;
+    if (!onAlt && code != StackOverflowError && sp >= StackLow + ContinuationRoom + LeftBelowSp) return below(sp);
+    return handler - gAltLow >= ContinuationRoom + LeftBelowSp ? below(handler) : 0;
+}
+
+// Stores the return address the error path's first frame seems to come from.
+__attribute__((no_sanitize("address"))) void PutReturnAddress(uintptr_t sp, uintptr_t addr) {
+    *reinterpret_cast<uintptr_t*>(sp) = addr;
+}
+
+// The thread goes on in JumpToHandleErrorFrame(code, addr, frame) on the
+// stack at sp, with the fault signals open and a clean floating-point state.
+// Its frame links to the faulting routine's, as if that had called it from
+// the faulting instruction: a walk from the error path's own frames (after a
+// further error) goes on through the faulting routine into its callers.
+void ContinueIn(ucontext_t* uc, uintptr_t sp, int code, uintptr_t addr, uintptr_t frame) {
+    greg_t* g = uc->uc_mcontext.gregs;
+    PutReturnAddress(sp, addr);
+    g[REG_RIP] = reinterpret_cast<greg_t>(&JumpToHandleErrorFrame);
+    g[REG_RDI] = code;
+    g[REG_RSI] = static_cast<greg_t>(addr);
+    g[REG_RDX] = static_cast<greg_t>(frame);
+    g[REG_RSP] = static_cast<greg_t>(sp);
+    g[REG_RBP] = static_cast<greg_t>(frame);
+    constexpr greg_t TrapFlag = 0x100, DirectionFlag = 0x400;
+    g[REG_EFL] &= ~(TrapFlag | DirectionFlag);
+    if (uc->uc_mcontext.fpregs) {
+        uc->uc_mcontext.fpregs->cwd = 0x37F;   // the defaults: every exception masked
+        uc->uc_mcontext.fpregs->swd = 0;
+        uc->uc_mcontext.fpregs->ftw = 0;       // an empty register stack
+        uc->uc_mcontext.fpregs->mxcsr = 0x1F80;
     }
-    int beforeInsn = 0;
-    if (_Unwind_GetIPInfo(ctx, &beforeInsn) == f->pc) f->passed = true;
-    // The handler's own frames and the signal return lie in between; a
-    // chain that runs longer than that is no use here.
-    return ++f->seen > 16 ? _URC_END_OF_STACK : _URC_NO_REASON;
-}
-
-// The frame of the faulting routine. A leaf routine keeps no frame of its own
-// (and a routine stopped in its prologue has none yet): the frame pointer then
-// still holds its caller's frame, whose line the report would lose. Such a
-// routine gets its frame completed where its prologue would have put it,
-// below the return address; it never resumes, so the word overwritten there
-// is lost to no one.
-uintptr_t FaultingRoutineFrame(uintptr_t pc, uintptr_t fp) {
-    FaultingFrame f;
-    f.pc = pc;
-    _Unwind_Backtrace(AtFrame, &f);
-    if (f.cfa == 0) return fp;
-    uintptr_t own = f.cfa - 2 * sizeof(void*);
-    if (own == fp) return fp;
-    if (own < StackLow || f.cfa > StackTop || own % sizeof(void*) != 0) return fp;
-    reinterpret_cast<uintptr_t*>(own)[0] = fp;
-    return own;
+    for (int s : FaultSignals) sigdelset(&uc->uc_sigmask, s);
 }
 
 void OnFault(int sig, siginfo_t* info, void* context) {
-    // Too many faults in a row: hand this one to the system. Returning
-    // re-executes the faulting instruction, which now ends the process.
-    if (++gOutstanding > MaxOutstandingFaults) {
-        RestoreDefault(sig);
-        return;
-    }
-    auto* uc = static_cast<ucontext_t*>(context);
-    auto pc = static_cast<uintptr_t>(uc->uc_mcontext.gregs[REG_RIP]);
-    auto fp = static_cast<uintptr_t>(uc->uc_mcontext.gregs[REG_RBP]);
-    auto sp = static_cast<uintptr_t>(uc->uc_mcontext.gregs[REG_RSP]);
-    int code = FaultCode(sig, info->si_code, reinterpret_cast<uintptr_t>(info->si_addr), sp);
-    fp = FaultingRoutineFrame(pc, fp);
+    // A guarded read of this handler's own faulted: back to it.
+    LeaveGuard();
 
+    auto* uc = static_cast<ucontext_t*>(context);
+    FaultSite s = ReadSite(sig, info, uc);
+    bool onAlt = s.Sp > gAltLow && s.Sp <= gAltTop;
+    bool onMain = StackTop == 0 || (s.Sp < StackTop && s.Sp + StackGuardReach >= StackLow);
+    if (gTranslated >= MaxTranslatedFaults || (!onAlt && !onMain)) return LeaveToSystem(sig);
+    int code = FaultCode(s);
+    uintptr_t sp = ContinuationStack(s.Sp, code, reinterpret_cast<uintptr_t>(__builtin_frame_address(0)));
+    if (sp == 0) return LeaveToSystem(sig);
+    gTranslated++;
+
+    auto fp = static_cast<uintptr_t>(uc->uc_mcontext.gregs[REG_RBP]);
+    uintptr_t frame = FaultingRoutineFrame(s.Pc, s.Sp, fp);
     // A fault raised by the report's own caller walk ends only the walk.
     if (!WalkGuard) ErrorAddrIsFault = true;
-    HandleErrorAddrFrame(code, reinterpret_cast<void*>(pc), reinterpret_cast<void*>(fp));
+    ContinueIn(uc, sp, code, BlamedAddress(s), frame);
 }
 
 }  // namespace
 
 void InstallFaultHandler() {
     if (gInstalled) return;
-    if (!gAltStack) {
+    if (!gAltLow) {
         void* p = mmap(nullptr, AltStackSize + GuardSize, PROT_READ | PROT_WRITE,
                        MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
         if (p == MAP_FAILED) return;   // without a stack of its own no fault is translated
         mprotect(p, GuardSize, PROT_NONE);
-        gAltStack = p;
+        gAltLow = reinterpret_cast<uintptr_t>(p) + GuardSize;
+        gAltTop = gAltLow + AltStackSize;
     }
     stack_t ss = {};
-    ss.ss_sp = static_cast<char*>(gAltStack) + GuardSize;
+    ss.ss_sp = reinterpret_cast<void*>(gAltLow);
     ss.ss_size = AltStackSize;
     ss.ss_flags = 0;
     if (sigaltstack(&ss, nullptr) != 0) return;
@@ -174,7 +171,6 @@ void InstallFaultHandler() {
     sigemptyset(&sa.sa_mask);
     for (int s : FaultSignals) sigaddset(&sa.sa_mask, s);
     for (int i = 0; i < FaultSignalCount; i++) sigaction(FaultSignals[i], &sa, &gPrevious[i]);
-    gOutstanding = 0;
     gInstalled = true;
 }
 

@@ -4,10 +4,12 @@
 // closed. The library takes its memory with mmap, not malloc, so a lookup is
 // safe on the hardware-fault path as well.
 //
-// libbacktrace itself finds a separate debug file through the executable's
-// .gnu_debuglink (beside the executable, checking its CRC-32) and otherwise
-// uses the executable's own sections; without either, every lookup finds
-// nothing and the back-trace lines hold addresses only.
+// The table is read from the debug file that the executable's debug link
+// names, where one with the right CRC-32 is found (FindLineTableFile), and
+// otherwise from the executable's own sections; without either, every lookup
+// finds nothing and the back-trace lines hold addresses only. An executable
+// stripped of its line table but not of its symbol table still names the
+// routines, without lines.
 #include "LineInfo.h"
 
 #include <backtrace.h>
@@ -15,6 +17,7 @@
 #include <cstring>
 
 #include "BackTraceLine.h"
+#include "DebugFile.h"
 #include "OwnCode.h"
 #include "RoutineNames.h"
 #include "RuntimeSystem.h"
@@ -34,8 +37,10 @@ void NoteError(void*, const char*, int errnum) {
 bool OpenLineTable() {
     if (gOpen) return true;
     if (!gState) {
-        const char* exe = OwnExecutablePath();
-        gState = backtrace_create_state(exe[0] ? exe : nullptr, 0, NoteError, nullptr);
+        // The library keeps the name for the whole process.
+        static char file[4096];
+        FindLineTableFile(OwnExecutablePath(), file, sizeof file);
+        gState = backtrace_create_state(file[0] ? file : nullptr, 0, NoteError, nullptr);
         if (!gState) return false;
     }
     gOpen = true;

@@ -36,6 +36,8 @@ ChildResult RunChild(const std::string& path, const std::vector<std::string>& ar
         dup2(outPipe[1], 1);
         if (errTarget == StdErrTarget::Pipe) {
             dup2(errPipe[1], 2);
+        } else if (errTarget == StdErrTarget::SameAsOut) {
+            dup2(outPipe[1], 2);
         } else if (errTarget == StdErrTarget::Closed) {
             close(2);
         } else {

@@ -3,7 +3,9 @@
 #include <string>
 #include <vector>
 
-enum class StdErrTarget { Pipe, Closed, Full };
+// SameAsOut: standard error goes into the standard output pipe, so the
+// order of what the two receive shows.
+enum class StdErrTarget { Pipe, Closed, Full, SameAsOut };
 
 struct ChildResult {
     bool exited = false;     // ended by exit, not by a signal or the time limit

@@ -37,6 +37,16 @@ __attribute__((noinline)) void* CALLINGROUTINE() {
     return a;
 }
 
+// A routine whose name alone fills more than a back-trace line.
+#define LONG_NAME ROUTINE_WITH_A_NAME_LONGER_THAN_A_BACK_TRACE_LINE_PART01_PART02_PART03_PART04_PART05_PART06_PART07_PART08_PART09_PART10_PART11_PART12_PART13_PART14_PART15_PART16_PART17_PART18_PART19_PART20_PART21_PART22_PART23_PART24_PART25_PART26_PART27_PART28_PART29_PART30_PART31_PART32_PART33_PART34_PART35
+__attribute__((noinline)) void* LONG_NAME() {
+    void* a = ReturnAddress();  // @long-name-call
+    Sink = Sink + 2;   // not the same code as CALLINGROUTINE, which would be merged
+    return a;
+}
+#define STRINGIFY(x) #x
+#define NAME_OF(x) STRINGIFY(x)
+
 std::string Hex(void* a) { return HexAddr(a).Str(); }
 
 TEST(RoutineNames, DisplayNames) {
@@ -103,6 +113,15 @@ TEST_F(LineLookup, ReturnAddressNamesTheLineOfTheCall) {
               "  $" + Hex(ret) + "  CALLINGROUTINE,  line " + std::to_string(LineOfMarker("call-line")) + " of " + ThisSource);
     // The formatter is back in place after its own lookup.
     EXPECT_EQ(BackTraceStrFunc, StabBackTraceStr);
+}
+
+// Cut to 255 characters, with the routine's name as far as it goes.
+TEST_F(LineLookup, LongLinesAreCutTo255Characters) {
+    void* ret = LONG_NAME();
+    const std::string full = "  $" + Hex(ret) + "  " + std::string(NAME_OF(LONG_NAME)) + ",  line " +
+                             std::to_string(LineOfMarker("long-name-call")) + " of " + ThisSource;
+    ASSERT_GT(full.size(), 255u);
+    EXPECT_EQ(StabBackTraceStr(ret).Str(), full.substr(0, 255));
 }
 
 TEST_F(LineLookup, RoutineStartHasLineZero) {

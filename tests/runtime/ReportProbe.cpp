@@ -2,21 +2,56 @@
 // process-level tests of the run-time error report and the program's end.
 // The lines that the report must name carry "@name" markers; the tests find
 // their numbers in this file.
+#include <backtrace.h>
+
 #include <cstdio>
 #include <cstring>
 
-#include "Runtime.h"
+#include "CallerWalk.h"
 #include "LineInfo.h"
-#include "RuntimeSystem.h"
 #include "ProbeRoutines.h"
+#include "Runtime.h"
+#include "RuntimeSystem.h"
+#include "TextIO.h"
+
+namespace {
+volatile int Sink = 0;
+int* volatile BadPointer = reinterpret_cast<int*>(16);
+// The probe is linked with --wrap=backtrace_pcinfo: from the lookup numbered
+// FaultInLookup on, the line lookup faults inside the library's call.
+int FaultInLookup = 0;
+int Lookups = 0;
+}  // namespace
+
+extern "C" int __real_backtrace_pcinfo(backtrace_state*, uintptr_t, backtrace_full_callback, backtrace_error_callback,
+                                       void*);
+extern "C" __attribute__((no_sanitize("address", "undefined"))) int __wrap_backtrace_pcinfo(backtrace_state* state, uintptr_t pc, backtrace_full_callback found,
+                                       backtrace_error_callback failed, void* data) {
+    if (FaultInLookup > 0 && ++Lookups >= FaultInLookup) *BadPointer = 1;
+    return __real_backtrace_pcinfo(state, pc, found, failed, data);
+}
 
 namespace {
 
-const ModuleInfo Modules[] = {SystemModule, LineInfoModule};
+// Modules that tell when they are finalised; B faults there.
+bool TraceModules = false;
+void Say(const char* s) {
+    if (!TraceModules) return;
+    std::fputs(s, stdout);
+    std::fflush(stdout);
+}
+void FINIA() { Say("A"); }
+__attribute__((noinline, no_sanitize("address", "undefined"))) void FINIB() {
+    Say("B");
+    if (TraceModules) *BadPointer = 2;  // @fini-fault
+    Sink = Sink + 1;
+}
+void FINIC() { Say("C"); }
 
-volatile int Sink = 0;
+const ModuleInfo Modules[] = {SystemModule, LineInfoModule, {"A", nullptr, FINIA}, {"B", nullptr, FINIB},
+                              {"C", nullptr, FINIC}};
+
 volatile int Zero = 0;
-int* volatile BadPointer = reinterpret_cast<int*>(16);
 
 // Every call below is followed by more work, so that none becomes a jump
 // that would leave its caller's frame out of the chain.
@@ -77,6 +112,36 @@ ShortString FailingFormatter(void* addr) {
     return SysBackTraceStr(addr);
 }
 
+// A formatter that faults every time it is asked.
+__attribute__((no_sanitize("address", "undefined"))) ShortString FaultingFormatter(void* addr) {
+    *BadPointer = 3;  // @formatter-fault
+    return SysBackTraceStr(addr);
+}
+
+__attribute__((noinline)) void WALKDEEP(int n, TextRec& f) {
+    if (n == 0) dump_stack(f, __builtin_frame_address(0), nullptr);
+    else WALKDEEP(n - 1, f);  // @walk-deep
+    Sink = Sink + 1;
+}
+
+// The caller walk into a file that is not a terminal device.
+void WalkIntoFile(const char* path) {
+    TextRec f;
+    InitText(f);
+    Assign(f, path);
+    Rewrite(f);
+    WALKDEEP(300, f);
+    Close(f);
+}
+
+// Text waiting in each standard file's buffer when the end comes.
+void LeaveTextWaiting() {
+    TextWriteStr(0, Output, "O");
+    TextWriteStr(0, ErrOutput, "E");
+    TextWriteStr(0, StdOut, "S");
+    TextWriteStr(0, StdErr, "R");
+}
+
 __attribute__((noinline)) void LOOKUP() {
     // A routine's first instruction: routine and source, but line 0.
     ShortString routine, source;
@@ -87,7 +152,7 @@ __attribute__((noinline)) void LOOKUP() {
     Sink = Sink + 1;
 }
 
-__attribute__((noinline)) int Run(const char* mode) {
+__attribute__((noinline)) int Run(const char* mode, const char* arg) {
     if (!std::strcmp(mode, "normal")) return 0;
     if (!std::strcmp(mode, "halt")) Halt(7);
     if (!std::strcmp(mode, "range")) LEVEL1(32766);  // @range-main
@@ -106,6 +171,32 @@ __attribute__((noinline)) int Run(const char* mode) {
         BackTraceStrFunc = SysBackTraceStr;
         LEVEL1(32766);
     }
+    // Faults while the report of a fault is written.
+    if (!std::strcmp(mode, "lookupfault")) {
+        FaultInLookup = 1;
+        DIVIDE();
+    }
+    if (!std::strcmp(mode, "walkfault")) {
+        FaultInLookup = 2;
+        DIVIDE();
+    }
+    if (!std::strcmp(mode, "formatterfault")) {
+        BackTraceStrFunc = FaultingFormatter;
+        DIVIDE();
+    }
+    if (!std::strcmp(mode, "modules")) {
+        TraceModules = true;
+        Halt(3);
+    }
+    if (!std::strcmp(mode, "walkfile")) WalkIntoFile(arg);
+    if (!std::strcmp(mode, "flushhalt")) {
+        LeaveTextWaiting();
+        Halt(4);
+    }
+    if (!std::strcmp(mode, "flusherror")) {
+        LeaveTextWaiting();
+        LEVEL1(32766);
+    }
     Sink = Sink + 1;
     return 0;
 }
@@ -114,6 +205,6 @@ __attribute__((noinline)) int Run(const char* mode) {
 
 int main(int argc, char** argv) {
     InitModules(Modules, sizeof Modules / sizeof Modules[0]);
-    Run(argc > 1 ? argv[1] : "normal");  // @main-run
+    Run(argc > 1 ? argv[1] : "normal", argc > 2 ? argv[2] : "");  // @main-run
     Do_Exit();
 }

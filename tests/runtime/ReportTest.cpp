@@ -2,12 +2,16 @@
 // probe program ends in the way its argument names.
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <unistd.h>
+
+#include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "ChildProcess.h"
+#include "ReportText.h"
 
 namespace {
 
@@ -15,83 +19,6 @@ const std::string ProbeDir = PROBE_DIR;
 const std::string Probe = ProbeDir + "/rt_probe";
 const std::string MainSource = "tests/runtime/ReportProbe.cpp";
 const std::string OtherSource = "tests/runtime/ProbeRoutines.cpp";
-
-// The number of the line that carries "// @marker" in a probe source file.
-int LineOf(const std::string& source, const std::string& marker) {
-    std::ifstream in(std::string(PROBE_SOURCE_DIR) + "/../../" + source);
-    std::string text;
-    for (int n = 1; std::getline(in, text); n++)
-        if (text.find("// @" + marker) != std::string::npos &&
-            text.size() == text.find("// @" + marker) + 4 + marker.size())
-            return n;
-    ADD_FAILURE() << "no marker " << marker << " in " << source;
-    return -1;
-}
-
-// Splits the report at its CR LF line ends; every line must end so.
-std::vector<std::string> ReportLines(const std::string& err) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < err.size()) {
-        size_t end = err.find("\r\n", start);
-        if (end == std::string::npos) {
-            ADD_FAILURE() << "text after the last CR LF: " << err.substr(start);
-            break;
-        }
-        std::string line = err.substr(start, end - start);
-        EXPECT_EQ(line.find('\n'), std::string::npos) << "a bare LF in: " << line;
-        lines.push_back(line);
-        start = end + 2;
-    }
-    return lines;
-}
-
-bool IsAddress(const std::string& s) {
-    return s.size() == 16 && s.find_first_not_of("0123456789ABCDEF") == std::string::npos;
-}
-
-// "  $" and 16 capital hexadecimal digits, nothing else.
-bool IsAddressOnly(const std::string& line) { return line.rfind("  $", 0) == 0 && IsAddress(line.substr(3)); }
-
-std::string Named(const std::string& routine, int line, const std::string& source) {
-    return "  " + routine + ",  line " + std::to_string(line) + " of " + source;
-}
-
-// A back-trace line: its address, then what follows the address.
-struct TraceLine {
-    std::string addr;
-    std::string rest;
-};
-TraceLine Split(const std::string& line) {
-    if (line.size() < 19 || line.compare(0, 3, "  $") != 0) return {"", line};
-    return {line.substr(3, 16), line.substr(19)};
-}
-
-// Checks the report's frame: the first line with the code, the failing
-// routine's line at the same address, the caller lines, the start-up code's
-// address-only line (unless the walk was cut short) and the empty last line.
-// Gives back the trace lines (second line up to the empty one).
-std::vector<TraceLine> CheckShape(const ChildResult& r, int code, bool reachesStartup = true) {
-    EXPECT_TRUE(r.exited) << "signal " << r.signal << (r.timedOut ? " (timed out)" : "");
-    EXPECT_EQ(r.exitCode, code);
-    std::vector<std::string> lines = ReportLines(r.err);
-    if (lines.size() < 3) {
-        ADD_FAILURE() << "too short a report:\n" << r.err;
-        return {};
-    }
-    const std::string head = "Runtime error " + std::to_string(code) + " at $";
-    EXPECT_EQ(lines[0].rfind(head, 0), 0u) << lines[0];
-    std::string firstAddr = lines[0].substr(std::min(head.size(), lines[0].size()));
-    EXPECT_TRUE(IsAddress(firstAddr)) << lines[0];
-    EXPECT_EQ(lines.back(), "");
-    if (reachesStartup) {
-        EXPECT_TRUE(IsAddressOnly(lines[lines.size() - 2])) << "start-up line: " << lines[lines.size() - 2];
-    }
-    std::vector<TraceLine> trace;
-    for (size_t i = 1; i + 1 < lines.size(); i++) trace.push_back(Split(lines[i]));
-    EXPECT_EQ(trace[0].addr, firstAddr) << "the first two addresses differ";
-    return trace;
-}
 
 TEST(ProcessEnd, ExitCodesOfEveryEnd) {
     struct Case {
@@ -224,6 +151,66 @@ TEST(ErrorReport, UnwritableStdErrKeepsTheExitCode) {
             EXPECT_EQ(r.exitCode, c.code);
         }
     }
+}
+
+// Stripped of its line table but not of its symbols: the routines are
+// named, without line or source.
+TEST(ErrorReport, SymbolTableAloneNamesRoutines) {
+    std::vector<TraceLine> t = CheckShape(RunChild(ProbeDir + "/rt_probe_nolines", {"range"}), 201);
+    ASSERT_EQ(t.size(), 6u);
+    const char* routines[] = {"FAILING", "LEVEL2", "LEVEL1", "Run", "main"};
+    for (int i = 0; i < 5; i++) EXPECT_EQ(t[i].rest, std::string("  ") + routines[i]);
+    EXPECT_EQ(t[5].rest, "");
+}
+
+// The end finalises the modules last first, each once, also when a
+// finalisation faults: the end then starts again with the modules left, and
+// reports that fault.
+TEST(ProcessEnd, ModulesAreFinalisedLastFirstAndOnce) {
+    ChildResult r = RunChild(Probe, {"modules"});
+    EXPECT_EQ(r.out, "CBA");
+    std::vector<TraceLine> t = CheckShape(r, 216, false);
+    ASSERT_GE(t.size(), 2u);
+    EXPECT_EQ(t[0].rest, Named("FINIB", LineOf(MainSource, "fini-fault"), MainSource));
+    EXPECT_EQ(t[1].rest.rfind("  FinaliseModules,  line ", 0), 0u) << t[1].rest;
+}
+
+// The standard files are flushed after the report, in the order Output,
+// ErrOutput, StdOut, StdErr. Standard output and error share one pipe here,
+// so what each file held shows where it was written out.
+TEST(ProcessEnd, StandardFilesAreFlushedInOrder) {
+    ChildResult r = RunChild(Probe, {"flushhalt"}, StdErrTarget::SameAsOut);
+    EXPECT_EQ(r.exitCode, 4);
+    EXPECT_EQ(r.out, "OESR");
+
+    r = RunChild(Probe, {"flusherror"}, StdErrTarget::SameAsOut);
+    EXPECT_EQ(r.exitCode, 201);
+    // StdErr's own text goes out with the report's first line.
+    ASSERT_EQ(r.out.rfind("RRuntime error 201 at $", 0), 0u) << r.out;
+    const std::string tail = "\r\n\r\nOES";
+    ASSERT_GE(r.out.size(), tail.size());
+    EXPECT_EQ(r.out.substr(r.out.size() - tail.size()), tail);
+}
+
+// To a file that is not a terminal device the caller walk writes up to 257
+// lines, each naming the recursive call.
+TEST(ErrorReport, CallerWalkIntoAFileStopsAt257Lines) {
+    char tmpl[] = "/tmp/kelmarosz-walk-XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    const std::string file = std::string(tmpl) + "/walk.txt";
+    ChildResult r = RunChild(Probe, {"walkfile", file});
+    EXPECT_EQ(r.exitCode, 0);
+    std::ifstream in(file, std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<std::string> lines = CrLfLines(text);
+    EXPECT_EQ(lines.size(), 257u);
+    const std::string expected = Named("WALKDEEP", LineOf(MainSource, "walk-deep"), MainSource);
+    for (const std::string& l : lines) {
+        EXPECT_TRUE(IsAddress(Split(l).addr)) << l;
+        EXPECT_EQ(Split(l).rest, expected);
+    }
+    std::remove(file.c_str());
+    rmdir(tmpl);
 }
 
 }  // namespace

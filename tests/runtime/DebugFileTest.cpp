@@ -1,0 +1,112 @@
+// Finding the debug file that a stripped executable's debug link names:
+// where it is looked for, in which order, and that only a matching CRC-32
+// counts.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "ChildProcess.h"
+#include "DebugFile.h"
+#include "ReportText.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string ProbeDir = PROBE_DIR;
+const std::string MainSource = "tests/runtime/ReportProbe.cpp";
+
+TEST(DebugFile, Crc32OfKnownText) {
+    const std::string text = "123456789";
+    const auto* p = reinterpret_cast<const uint8_t*>(text.data());
+    EXPECT_EQ(Crc32(0, p, text.size()), 0xCBF43926u);
+    // In pieces, as a file is read in blocks.
+    EXPECT_EQ(Crc32(Crc32(Crc32(0, p, 2), p + 2, 6), p + 8, 1), 0xCBF43926u);
+    EXPECT_EQ(Crc32(0, p, 0), 0u);
+}
+
+// A scratch directory with an "exe" and a "cwd" folder; the debug link's file
+// may be placed in either, matching or not.
+class DebugFileLayout : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char tmpl[] = "/tmp/kelmarosz-debugfile-XXXXXX";
+        ASSERT_NE(mkdtemp(tmpl), nullptr);
+        root_ = tmpl;
+        fs::create_directory(root_ / "exe");
+        fs::create_directory(root_ / "cwd");
+        fs::copy_file(ProbeDir + "/rt_probe_split", Exe());
+        fs::permissions(Exe(), fs::perms::owner_all);
+        saved_ = fs::current_path();
+        fs::current_path(root_ / "cwd");
+    }
+    void TearDown() override {
+        fs::current_path(saved_);
+        fs::remove_all(root_);
+        fs::remove_all(fs::path(SYSTEM_DEBUG_DIR) / root_.relative_path());
+    }
+    std::string Exe() const { return (root_ / "exe" / "rt_probe_split").string(); }
+    // Places the debug file in dir, with its own content or one byte more.
+    std::string Place(const fs::path& dir, bool matching) {
+        fs::path to = dir / "rt_probe_split.debug";
+        fs::copy_file(ProbeDir + "/rt_probe_split.debug", to);
+        if (!matching) std::ofstream(to, std::ios::app) << 'x';
+        return to.string();
+    }
+    std::string Found() {
+        char out[4096];
+        FindLineTableFile(Exe().c_str(), out, sizeof out);
+        return out;
+    }
+    fs::path root_, saved_;
+};
+
+TEST_F(DebugFileLayout, NameAsItStandsThenBesideTheExecutable) {
+    // Nowhere: the executable itself.
+    EXPECT_EQ(Found(), Exe());
+    // As the link names it (here: in the current directory).
+    Place(root_ / "cwd", true);
+    EXPECT_EQ(Found(), "rt_probe_split.debug");
+    // Beside the executable, when the first place holds a stale file.
+    fs::remove(root_ / "cwd" / "rt_probe_split.debug");
+    Place(root_ / "cwd", false);
+    std::string beside = Place(root_ / "exe", true);
+    EXPECT_EQ(Found(), beside);
+}
+
+TEST_F(DebugFileLayout, OnlyMismatchingFilesLeaveTheExecutable) {
+    Place(root_ / "cwd", false);
+    Place(root_ / "exe", false);
+    EXPECT_EQ(Found(), Exe());
+}
+
+// The whole report with the probe whose system debug directory lies in the
+// build tree: a stale file beside the executable does not keep the good one
+// in the system directory from being used.
+TEST_F(DebugFileLayout, SystemDebugDirectoryAfterTheOthers) {
+    const std::string name = "rt_probe_sysdebug_split";
+    fs::path exe = root_ / "exe" / name;
+    fs::copy_file(ProbeDir + "/" + name, exe);
+    fs::path stale = root_ / "exe" / (name + ".debug");
+    fs::copy_file(ProbeDir + "/" + name + ".debug", stale);
+    std::ofstream(stale, std::ios::app) << 'x';
+
+    // Without the system's copy: addresses only.
+    std::vector<TraceLine> t = CheckShape(RunChild(exe.string(), {"range"}), 201);
+    ASSERT_EQ(t.size(), 6u);
+    EXPECT_EQ(t[0].rest, "");
+
+    fs::path system = fs::path(SYSTEM_DEBUG_DIR) / fs::path(root_ / "exe").relative_path();
+    fs::create_directories(system);
+    fs::copy_file(ProbeDir + "/" + name + ".debug", system / (name + ".debug"));
+    t = CheckShape(RunChild(exe.string(), {"range"}), 201);
+    ASSERT_EQ(t.size(), 6u);
+    EXPECT_EQ(t[0].rest, Named("FAILING", LineOf(MainSource, "range-fail"), MainSource));
+    EXPECT_EQ(t[4].rest, Named("main", LineOf(MainSource, "main-run"), MainSource));
+}
+
+}  // namespace
