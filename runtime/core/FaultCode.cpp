@@ -218,8 +218,7 @@ int FaultCode(const FaultSite& s) {
                 default:   // FPE_FLTRES, FPE_FLTINV and anything new
                     return InvalidFloatOperationError;
             }
-        case SIGILL:
-            if (s.SigCode == ILL_PRVOPC || s.SigCode == ILL_PRVREG) return PrivilegedInstructionError;
+        case SIGILL:   // an undefined instruction (a privileged one is a SIGSEGV, above)
             return AccessViolationError;
         case SIGTRAP:
             return ForeignExceptionError;   // a breakpoint or a trace trap

@@ -36,8 +36,8 @@ void StepOut(uintptr_t frame, void*& addr, uintptr_t& caller) {
 }
 
 __attribute__((noinline)) void Walk(TextRec& f, uintptr_t frame) {
-    // On the fault handler's own stack nothing of the main stack is ours:
-    // every frame there lies above the walker.
+    // On the alternate stack (the end after a stack overflow) every frame of
+    // the main stack lies above the walker.
     auto own = reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
     uintptr_t previous = (own >= StackLow && own < StackTop) ? own : StackLow;
     bool device = Do_IsDevice(f.Handle);
