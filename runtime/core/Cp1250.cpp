@@ -42,8 +42,10 @@ const std::array<uint32_t, 128>& UpperHalf() {
 }
 
 // Converters are opened once per pair of encodings and kept for the run.
+// The table is never destroyed: the end may still convert, and at exit the
+// converters stay reachable instead of counting as leaked.
 iconv_t Converter(const std::string& to, const std::string& from) {
-    static std::map<std::pair<std::string, std::string>, iconv_t> open;
+    static auto& open = *new std::map<std::pair<std::string, std::string>, iconv_t>;
     auto key = std::make_pair(to, from);
     auto it = open.find(key);
     if (it == open.end()) it = open.emplace(key, iconv_open(to.c_str(), from.c_str())).first;
