@@ -36,6 +36,9 @@ constexpr uintptr_t ContinuationRoom = 512 * 1024;
 // Left alone below the faulting stack pointer: the faulting routine's red
 // zone and the completed frame of FaultingRoutineFrame.
 constexpr uintptr_t LeftBelowSp = 256;
+// Left alone below the handler's frame on the alternate stack: its locals and
+// the frames of what it still calls after the error path's start is written.
+constexpr uintptr_t LeftBelowHandler = 64 * 1024;
 
 struct sigaction gPrevious[FaultSignalCount];
 bool gInstalled = false;
@@ -93,7 +96,8 @@ uintptr_t ContinuationStack(uintptr_t sp, int code, uintptr_t handler) {
     auto below = [](uintptr_t top) { return ((top - LeftBelowSp) & ~uintptr_t{15}) - 8; };
     bool onAlt = sp > gAltLow && sp <= gAltTop;
     if (!onAlt && code != StackOverflowError && sp >= StackLow + ContinuationRoom + LeftBelowSp) return below(sp);
-    return handler - gAltLow >= ContinuationRoom + LeftBelowSp ? below(handler) : 0;
+    if (handler - gAltLow < ContinuationRoom + LeftBelowHandler) return 0;
+    return below(handler - LeftBelowHandler);
 }
 
 // Stores the return address the error path's first frame seems to come from.

@@ -118,6 +118,22 @@ TEST(FaultReport, FaultInTheLookupStartsTheEndAgain) {
     EXPECT_EQ(lines.back(), "");
 }
 
+// After a stack overflow the end runs on the alternate stack; a fault in its
+// lookup starts the end again there. The new report's frames lie off the
+// program's stack, so it holds no caller lines.
+TEST(FaultReport, FaultInTheLookupAfterAStackOverflow) {
+    ChildResult r = RunChild(ReportProbe, {"overflowfault"});
+    EXPECT_TRUE(r.exited) << "signal " << r.signal;
+    EXPECT_EQ(r.exitCode, 216);
+    std::vector<std::string> lines = CrLfLines(r.err);
+    ASSERT_EQ(lines.size(), 4u) << r.err;
+    EXPECT_EQ(lines[0].rfind("Runtime error 202 at $", 0), 0u) << lines[0];
+    const std::string head = "Runtime error 216 at $";
+    ASSERT_EQ(lines[1].rfind(head, 0), 0u) << lines[1];
+    EXPECT_EQ(lines[2], "  $" + lines[1].substr(head.size()));
+    EXPECT_EQ(lines[3], "");
+}
+
 // A fault inside the caller walk ends only the walk: the report keeps its
 // empty last line and the first fault's code.
 TEST(FaultReport, FaultInTheCallerWalkEndsOnlyTheWalk) {

@@ -176,6 +176,10 @@ __attribute__((noinline)) int Run(const char* mode, const char* arg) {
         FaultInLookup = 1;
         DIVIDE();
     }
+    if (!std::strcmp(mode, "overflowfault")) {
+        FaultInLookup = 1;
+        Sink = RECURSE(0);
+    }
     if (!std::strcmp(mode, "walkfault")) {
         FaultInLookup = 2;
         DIVIDE();
