@@ -136,8 +136,12 @@ bool KeyPressed() {
             PendingKey = key.AsciiChar;
         }
 
+        // An Alt code ends when Alt is let go; where no release is ever
+        // reported it could never end, so the key stays the extended key it
+        // is (Alt+Up gives 0 and 152).
         int digit = KeypadDigit(scan);
-        if ((key.ControlKeyState & (RIGHT_ALT_PRESSED | LEFT_ALT_PRESSED)) && digit >= 0) {
+        if ((key.ControlKeyState & (RIGHT_ALT_PRESSED | LEFT_ALT_PRESSED)) && digit >= 0 &&
+            con.ReportsKeyReleases()) {
             AltCodeMode = true;
             AltCodeValue = static_cast<uint8_t>(AltCodeValue * 10 + digit);
             PendingKey = 0;

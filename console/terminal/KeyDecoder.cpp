@@ -177,7 +177,10 @@ KeyDecoder::Unit KeyDecoder::DecodeUnit(const uint8_t* p, size_t n, bool force) 
     }
     if (v.K == Unit::Wait) return v;
     v.Used += 1;
-    if (v.K == Unit::Key) v.Ev.ControlKeyState |= LEFT_ALT_PRESSED;
+    // Alt with a character no PC key types (Alt+á on a Hungarian
+    // layout) is that character: Alt with a key of no scan code would be
+    // an extended key with no code.
+    if (v.K == Unit::Key && v.Ev.VirtualScanCode != 0) v.Ev.ControlKeyState |= LEFT_ALT_PRESSED;
     return v;
 }
 

@@ -254,7 +254,8 @@ bool CodePointKeyEvent(uint32_t cp, uint32_t shiftedCp, uint32_t text, uint32_t 
         ev.ControlKeyState = mods;
         return true;
     }
-    // A letter outside ASCII: a plain character without a key position.
+    // A letter outside ASCII: a plain character without a key position,
+    // so Alt with it is the character alone (never an extended key).
     if (cp >= 0xE000 && cp <= 0xF8FF) return false;   // private use: functional keys
     uint8_t c = 0;
     if (haveText)
@@ -262,7 +263,7 @@ bool CodePointKeyEvent(uint32_t cp, uint32_t shiftedCp, uint32_t text, uint32_t 
     else if (!UnicodeToCp1250(shift ? (shiftedCp ? shiftedCp : UnicodeUpper(cp)) : cp, c))
         return false;
     ev.AsciiChar = c;
-    ev.ControlKeyState = mods;
+    ev.ControlKeyState = mods & ~(LEFT_ALT_PRESSED | RIGHT_ALT_PRESSED);
     return true;
 }
 

@@ -1,5 +1,6 @@
 // The key string tables: what terminfo says the terminal sends, and the
 // xterm/VT forms that are recognised whatever terminfo says.
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,35 @@ void AddCap(std::vector<KeySequence>& out, const char* name, NamedKey k, uint32_
     AddKeyString(out, Cap(name), k, mods);
 }
 
+constexpr uint32_t ModifierBitsMask = SHIFT_PRESSED | LEFT_CTRL_PRESSED | LEFT_ALT_PRESSED;
+
+// The F-key (1..12) and modifiers that a terminal's kfN (N >= 13) stands for.
+struct NumberedKey {
+    int F;
+    uint32_t Mods;
+};
+
+// The VT220 numbering (the entry's F13 is CSI 25 ~: the linux console, rxvt)
+// has F11..F20 where a PC keyboard has Shift+F1..F10; Shift+F1 and Shift+F2
+// send F11's and F12's bytes, so kf13.. are Shift+F3.., then rxvt goes on
+// with Ctrl+F1..F12 and Ctrl+Shift+F3..F12. Other entries count twelve
+// keys per modifier group, in xterm's order.
+bool NumberedFunctionKey(int n, bool vt220, NumberedKey& k) {
+    constexpr uint32_t Shift = SHIFT_PRESSED, Ctrl = LEFT_CTRL_PRESSED, Alt = LEFT_ALT_PRESSED;
+    if (vt220) {
+        if (n >= 13 && n <= 22) k = {n - 10, Shift};
+        else if (n >= 23 && n <= 34) k = {n - 22, Ctrl};
+        else if (n >= 35 && n <= 44) k = {n - 32, Ctrl | Shift};
+        else return false;
+        return true;
+    }
+    static constexpr uint32_t Groups[] = {Shift, Ctrl, Ctrl | Shift, Alt, Alt | Shift};
+    const int group = (n - 13) / 12;
+    if (n < 13 || group >= static_cast<int>(std::size(Groups))) return false;
+    k = {(n - 13) % 12 + 1, Groups[group]};
+    return true;
+}
+
 }  // namespace
 
 std::vector<KeySequence> BuiltinKeySequences() {
@@ -82,18 +112,21 @@ std::vector<KeySequence> KeySequencesFromTerminfo() {
     for (int i = 1; i <= 12; i++)
         AddCap(out, ("kf" + std::to_string(i)).c_str(), static_cast<K>(static_cast<int>(K::F1) + i - 1), 0);
 
-    // kf13 and up are the modified F-keys by xterm's count (12 per
-    // modifier group). Other terminals number them differently (the linux
-    // console's kf13 is Shift+F3), so the count is trusted only for
-    // xterm-style strings, which carry the modifier as a parameter.
-    static constexpr uint32_t FunctionKeyGroups[] = {SHIFT_PRESSED, LEFT_CTRL_PRESSED,
-                                            LEFT_CTRL_PRESSED | SHIFT_PRESSED, LEFT_ALT_PRESSED,
-                                            LEFT_ALT_PRESSED | SHIFT_PRESSED};
+    // kf13 and up are the modified F-keys. A string with a modifier
+    // parameter (xterm's CSI 1;2P, CSI 15;5~) says itself which key it is;
+    // plain ones count on from F12 as the entry numbers them.
+    const bool vt220 = Cap("kf13") == "\x1b[25~";
     for (int i = 13; i <= 63; i++) {
-        std::string s = Cap(("kf" + std::to_string(i)).c_str());
-        if (s.find(';') == std::string::npos) continue;
-        int group = (i - 13) / 12, f = (i - 13) % 12;
-        AddKeyString(out, s, static_cast<K>(static_cast<int>(K::F1) + f), FunctionKeyGroups[group]);
+        const std::string s = Cap(("kf" + std::to_string(i)).c_str());
+        EscapeParse r = ParseEscape(reinterpret_cast<const uint8_t*>(s.data()), s.size());
+        if (r.St == EscapeParse::Complete && r.IsKey && r.Length == s.size() &&
+            (r.Event.ControlKeyState & ModifierBitsMask)) {
+            Add(out, s, r.Event);
+            continue;
+        }
+        NumberedKey k;
+        if (NumberedFunctionKey(i, vt220, k))
+            AddKeyString(out, s, static_cast<K>(static_cast<int>(K::F1) + k.F - 1), k.Mods);
     }
 
     // The modified cursor keys: kUP is Shift+Up, kUP3..kUP7 add Alt, Ctrl ...

@@ -77,6 +77,7 @@ public:
     void WaitForInput() override;
     void Present() override { Flush(); }
     void Restore() override;
+    bool ReportsKeyReleases() override { return kitty_; }
 
 private:
     void LoadCapabilities();

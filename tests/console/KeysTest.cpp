@@ -187,4 +187,33 @@ TEST_F(CrtTest, AltCodes) {
     EXPECT_EQ(ReadKey(), 7894 % 256);
 }
 
+// Where the terminal reports no releases, Alt at a keypad-digit position is
+// the extended key it is (an Alt code could never end): each gives 0 and its
+// Alt code, and no Alt-code state is left behind.
+TEST_F(CrtTest, AltWithKeypadPositionsWithoutReleasesAreExtendedKeys) {
+    Con().SetReportsKeyReleases(false);
+    struct {
+        uint16_t Scan;
+        uint8_t Ch;
+        uint32_t Mods;
+        uint8_t Code;
+    } cases[] = {
+        {72, 0, ALT | ENHANCED_KEY, 152},   // Alt+Up
+        {71, 0, ALT | ENHANCED_KEY, 151},   // Alt+Home
+        {82, 0, ALT | ENHANCED_KEY, 162},   // Alt+Ins
+        {79, '1', ALT, 159},                // Alt with keypad 1
+        {76, '5', ALT, 76},                 // keypad 5 keeps its scan code
+    };
+    for (const auto& c : cases) {
+        KeyEventRecord key = KeyDown(c.Ch, c.Scan, c.Mods);
+        Con().PushKey(key);
+        Con().PushKey(KeyUp(key));
+        EXPECT_EQ(ReadKey(), 0) << "scan " << c.Scan;
+        EXPECT_EQ(ReadKey(), c.Code) << "scan " << c.Scan;
+        EXPECT_FALSE(AltCodeMode);
+        EXPECT_EQ(AltCodeValue, 0);
+    }
+    EXPECT_FALSE(KeyPressed());
+}
+
 }  // namespace

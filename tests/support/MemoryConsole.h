@@ -30,6 +30,7 @@ public:
     void WaitForInput() override;
     void Present() override { presents_++; }
     void Restore() override { restores_++; }
+    bool ReportsKeyReleases() override { return releases_; }
 
     // Test side.
     void PushKey(const KeyEventRecord& key);
@@ -40,6 +41,8 @@ public:
     void SetOnEmptyWait(std::function<void()> hook) { onEmptyWait_ = std::move(hook); }
     // Simulates standard output that is not a console.
     void SetQueryable(bool queryable) { queryable_ = queryable; }
+    // Simulates a terminal that reports no key releases.
+    void SetReportsKeyReleases(bool releases) { releases_ = releases; }
 
     ScreenGrid& Grid() { return grid_; }
     const ScreenGrid& Grid() const { return grid_; }
@@ -61,6 +64,7 @@ private:
     ScreenGrid grid_;
     uint16_t attributes_;
     bool queryable_ = true;
+    bool releases_ = true;
     uint32_t outputCP_ = 852;
     uint32_t cpSets_ = 0;
     uint64_t sleptMs_ = 0;

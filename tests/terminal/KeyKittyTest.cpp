@@ -70,6 +70,10 @@ TEST(KeyKitty, AltCodesOnTheKeypad) {
     EXPECT_EQ(Codes(Decode(altDown + "\x1b[57399;3u" + altUp, Kitty())), std::vector<int>{});
     EXPECT_EQ(Codes(Decode(altDown + "\x1b[57417;3u\x1b[57423;3u" + altUp, Kitty())),
               (std::vector<int>{47}));
+    // Alt with the cursor keys at keypad positions makes digits too: Up is
+    // 8, Left 4, and with the release of Alt the code 84 ("T").
+    EXPECT_EQ(Codes(Decode(altDown + "\x1b[1;3A\x1b[1;3:3A\x1b[1;3D\x1b[1;3:3D" + altUp, Kitty())),
+              (std::vector<int>{84}));
     // Num Lock on reported in the modifiers does not disturb it.
     EXPECT_EQ(Codes(Decode("\x1b[57443;131u\x1b[57400;131u\x1b[57399;131u\x1b[57443;129:3u", Kitty())),
               (std::vector<int>{10}));
@@ -101,6 +105,9 @@ TEST(KeyKitty, KeyCodes) {
         SCOPED_TRACE(testing::PrintToString(std::string(c.Bytes)));
         EXPECT_EQ(KittyEvs(c.Bytes), (std::vector<Ev>{{true, c.Vk, c.Scan, c.Ch, c.Mods}}));
     }
+    // Alt with a letter no PC key types is the letter alone.
+    EXPECT_EQ(KittyEvs("\x1b[225;3u"), (std::vector<Ev>{{true, 0, 0, 0xE1, 0}}));
+    EXPECT_EQ(Codes(Decode("\x1b[225;3u\x1b[225;3:3u", Kitty())), (std::vector<int>{0xE1}));
     // A code point with no Windows-1250 form is no key.
     EXPECT_EQ(KittyEvs("\x1b[20013u"), std::vector<Ev>{});
     EXPECT_EQ(KittyEvs("\x1b[0u"), std::vector<Ev>{});

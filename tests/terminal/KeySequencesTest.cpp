@@ -164,7 +164,9 @@ TEST(KeySequences, AltPrefix) {
     EXPECT_EQ(Evs(Decode("\x1b" "A")), Press('A', 30, 'A', A | S));
     EXPECT_EQ(Evs(Decode("\x1b\x1b[A")), Press(VK_UP, 72, 0, E | A));
     EXPECT_EQ(Evs(Decode("\x1b\x7f")), Press(VK_BACK, 14, 8, A));
-    EXPECT_EQ(Evs(Decode("\x1b\xc3\xa1")), Press(0, 0, 0xE1, A));
+    // Alt with a letter no PC key types is the letter: never a lone 0.
+    EXPECT_EQ(Evs(Decode("\x1b\xc3\xa1")), Press(0, 0, 0xE1, 0));
+    EXPECT_EQ(Codes(Decode("a\x1b\xc3\xa1G")), (std::vector<int>{'a', 0xE1, 'G'}));
     // ESC ESC with nothing after it: two Esc presses, not Alt+Esc.
     auto esc = Press(VK_ESCAPE, 1, 27, 0);
     std::vector<Ev> twice = esc;
@@ -173,6 +175,77 @@ TEST(KeySequences, AltPrefix) {
     // ESC [ or ESC O alone: Alt with the bracket or the letter, once the wait is over.
     EXPECT_EQ(Evs(Decode("\x1b[")), Press(VK_OEM_4, 26, '[', A));
     EXPECT_EQ(Evs(Decode("\x1bO")), Press('O', 24, 'O', A | S));
+}
+
+// Alt with the cursor keys and the keypad, as xterm, tmux and the ESC-prefix
+// form send them, on a terminal without release reports: each is the
+// extended key with its Alt code, two codes that end two key waits.
+TEST(KeySequences, AltAtKeypadPositionsWithoutReleases) {
+    ASSERT_TRUE(LoadTerm("xterm-256color"));
+    std::vector<KeySequence> table = KeySequencesFromTerminfo();
+    const CodeCase cases[] = {
+        {"Alt+Home", "\x1b[1;3H", {0, 151}},      {"Alt+Up", "\x1b[1;3A", {0, 152}},
+        {"Alt+PgUp", "\x1b[5;3~", {0, 153}},      {"Alt+Left", "\x1b[1;3D", {0, 155}},
+        {"Alt+Right", "\x1b[1;3C", {0, 157}},     {"Alt+End", "\x1b[1;3F", {0, 159}},
+        {"Alt+Down", "\x1b[1;3B", {0, 160}},      {"Alt+PgDn", "\x1b[6;3~", {0, 161}},
+        {"Alt+Ins", "\x1b[2;3~", {0, 162}},       {"ESC Up", "\x1b\x1b[A", {0, 152}},
+        {"ESC Home", "\x1b\x1bOH", {0, 151}},     {"Alt+keypad 0", "\x1b\x1bOp", {0, 162}},
+        {"Alt+keypad 1", "\x1bO3q", {0, 159}},    {"Alt+keypad 2", "\x1b\x1bOr", {0, 160}},
+        {"Alt+keypad 3", "\x1b\x1bOs", {0, 161}}, {"Alt+keypad 4", "\x1b\x1bOt", {0, 155}},
+        {"Alt+keypad 5", "\x1b\x1bOu", {0, 76}},  {"Alt+keypad 6", "\x1b\x1bOv", {0, 157}},
+        {"Alt+keypad 7", "\x1b\x1bOw", {0, 151}}, {"Alt+keypad 8", "\x1b\x1bOx", {0, 152}},
+        {"Alt+keypad 9", "\x1b\x1bOy", {0, 153}}, {"Alt+Begin", "\x1b[1;3E", {0, 76}},
+    };
+    for (const CodeCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        EXPECT_EQ(Codes(Decode(c.Bytes, {}, table), false), c.Codes);
+    }
+}
+
+struct FunctionKeyCase {
+    const char* Cap;
+    std::vector<int> Codes;
+};
+
+// The modified F-keys each entry names (kf13 and up), as that terminal
+// sends them: xterm counts twelve per modifier group with the modifier in
+// the string; the VT220 numbering (the linux console, rxvt) has Shift+F1
+// and Shift+F2 on F11 and F12, so its kf13 is Shift+F3.
+TEST(KeySequences, ModifiedFunctionKeysOfEachEntry) {
+    const struct {
+        const char* Term;
+        std::vector<FunctionKeyCase> Keys;
+    } entries[] = {
+        {"linux",
+         {{"kf11", {0, 133}}, {"kf12", {0, 134}}, {"kf13", {0, 86}}, {"kf14", {0, 87}},
+          {"kf15", {0, 88}}, {"kf16", {0, 89}}, {"kf17", {0, 90}}, {"kf18", {0, 91}},
+          {"kf19", {0, 92}}, {"kf20", {0, 93}}}},
+        {"xterm-256color",
+         {{"kf13", {0, 84}}, {"kf22", {0, 93}}, {"kf23", {0, 135}}, {"kf24", {0, 136}},
+          {"kf25", {0, 94}}, {"kf36", {0, 138}}, {"kf37", {0, 94}}, {"kf49", {0, 104}},
+          {"kf59", {0, 139}}, {"kf60", {0, 140}}, {"kf61", {0, 104}}}},
+        {"tmux-256color", {{"kf13", {0, 84}}, {"kf30", {0, 99}}, {"kf52", {0, 107}}}},
+        {"rxvt",
+         {{"kf13", {0, 86}}, {"kf20", {0, 93}}, {"kf21", {0, 135}}, {"kf22", {0, 136}},
+          {"kf23", {0, 94}}, {"kf34", {0, 138}}, {"kf35", {0, 96}}, {"kf43", {0, 137}},
+          {"kf44", {0, 138}}}},
+        {"vt220", {{"kf13", {0, 86}}, {"kf17", {0, 90}}, {"kf20", {0, 93}}}},
+        {"cons25", {{"kf13", {0, 84}}, {"kf24", {0, 136}}, {"kf25", {0, 94}}, {"kf48", {0, 138}}}},
+    };
+    int loaded = 0;
+    for (const auto& e : entries) {
+        SCOPED_TRACE(e.Term);
+        if (!LoadTerm(e.Term)) continue;   // not every entry is installed everywhere
+        loaded++;
+        std::vector<KeySequence> table = KeySequencesFromTerminfo();
+        for (const FunctionKeyCase& k : e.Keys) {
+            SCOPED_TRACE(k.Cap);
+            char* s = tigetstr(const_cast<char*>(k.Cap));
+            ASSERT_TRUE(s != nullptr && s != reinterpret_cast<char*>(-1));
+            EXPECT_EQ(Codes(Decode(s, {}, table)), k.Codes);
+        }
+    }
+    EXPECT_GE(loaded, 3);
 }
 
 }  // namespace

@@ -101,8 +101,9 @@ inline int Remap(int scan, uint32_t mods, bool& extended) {
     return scan;
 }
 
-// The codes successive ReadKey calls return for these events.
-inline std::vector<int> Codes(const std::vector<InputRecord>& recs) {
+// The codes successive ReadKey calls return for these events; without
+// release reports Alt makes no Alt-code digits.
+inline std::vector<int> Codes(const std::vector<InputRecord>& recs, bool releases = true) {
     static constexpr int kPadDigit[][2] = {{82, 0}, {79, 1}, {80, 2}, {81, 3}, {75, 4},
                                            {76, 5}, {77, 6}, {71, 7}, {72, 8}, {73, 9}};
     std::vector<int> out;
@@ -123,7 +124,7 @@ inline std::vector<int> Codes(const std::vector<InputRecord>& recs) {
                 extended = true, code = 15;
             else
                 code = k.AsciiChar;
-            if (k.ControlKeyState & (LEFT_ALT_PRESSED | RIGHT_ALT_PRESSED)) {
+            if (releases && (k.ControlKeyState & (LEFT_ALT_PRESSED | RIGHT_ALT_PRESSED))) {
                 bool digit = false;
                 for (const auto& d : kPadDigit)
                     if (d[0] == k.VirtualScanCode) {

@@ -83,6 +83,10 @@ public:
     // Blocks until at least one event waits. When the input is used up for
     // good the run ends as Ctrl-C ends it (status 130); it never returns empty.
     virtual void WaitForInput() = 0;
+    // Whether key-up events are real releases (the console's own, a terminal
+    // with the kitty keyboard protocol) rather than made up right after each
+    // press, so that a held Alt can be seen let go.
+    virtual bool ReportsKeyReleases() = 0;
 
     // Makes the screen current (end of a write statement, before a wait).
     virtual void Present() = 0;
