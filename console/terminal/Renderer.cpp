@@ -18,34 +18,12 @@ std::string Repeat(const std::string& s, int n) {
 }  // namespace
 
 Renderer::Renderer(TermCaps caps, const Charset& charset, int width, int height)
-    : caps_(std::move(caps)), shown_(width, height) {
-    for (int c = 0; c < 256; c++) {
-        std::string g;
-        if (c == 0) {
-            g = " ";   // an empty cell: the console shows a blank there
-        } else if (c < 32 || c == 127) {
-            // Control bytes would act on the terminal instead of showing; a
-            // visible stand-in keeps the cell count and the cursor in step.
-            g = "?";
-        } else if (c == 0xAD) {
-            g = "-";   // soft hyphen: terminals disagree on its width
-        } else {
-            g = charset.Out(static_cast<uint8_t>(c));
-            // Guard against an encoding that maps a character to a control
-            // byte (C1 bytes too, in a single-byte encoding).
-            for (unsigned char b : g)
-                if (b < 32 || b == 127 || (!charset.IsUtf8() && b >= 0x80 && b < 0xA0)) g = "?";
-            if (g.empty()) g = "?";
-        }
-        glyphs_[c] = g;
-    }
-}
-
-std::string Renderer::Glyph(uint8_t ch) const { return glyphs_[ch]; }
+    : caps_(std::move(caps)), glyphs_(charset), shown_(width, height) {}
 
 void Renderer::Resize(int width, int height) {
     shown_ = ScreenGrid(width, height);
     scrolls_.clear();
+    originKnown_ = false;   // nothing shown yet to scroll along with the view
     curX_ = curY_ = -1;
     curAttr_ = -1;   // after a resize, take nothing about the terminal for granted
 }
@@ -58,31 +36,73 @@ void Renderer::AssumeCursorAt(int x, int y) {
 }
 
 void Renderer::NoteScroll(const SmallRect& source, const SmallRect& clip, Coord dest) {
-    const int w = shown_.Width(), h = shown_.Height();
-    int sl = std::max<int>(source.Left, 0), sr = std::min<int>(source.Right, w - 1);
-    int st = std::max<int>(source.Top, 0), sb = std::min<int>(source.Bottom, h - 1);
-    int cl = std::max<int>(clip.Left, 0), cr = std::min<int>(clip.Right, w - 1);
-    int ct = std::max<int>(clip.Top, 0), cb = std::min<int>(clip.Bottom, h - 1);
-    // Only whole rows moving straight up or down are what a terminal scrolls.
-    if (sl != 0 || sr != w - 1 || cl != 0 || cr != w - 1 || dest.X != source.Left) return;
-    if (st > sb || ct > cb) return;
+    int sl = std::max<int>(source.Left, 0), sr = source.Right;
+    int st = std::max<int>(source.Top, 0), sb = source.Bottom;
+    int cl = std::max<int>(clip.Left, 0), cr = clip.Right;
+    int ct = std::max<int>(clip.Top, 0), cb = clip.Bottom;
+    // Only rows moving straight up or down are what a terminal scrolls.
+    if (dest.X != source.Left || st > sb || ct > cb || sl > sr || cl > cr) return;
     int n = source.Top - dest.Y;
     if (n == 0) return;
     int top = std::max(ct, std::min(st, st - n));
     int bottom = std::min(cb, std::max(sb, sb - n));
     if (bottom - top + 1 <= std::abs(n)) return;   // nothing survives the move: just redraw
-    bool full = top == 0 && bottom == h - 1;
-    if (!full && caps_.csr.empty()) return;
-    if ((n > 0 ? caps_.ind : caps_.ri).empty() || caps_.cup.empty()) return;
+    int left = std::max(sl, cl), right = std::min(sr, cr);
     // A run of line-by-line scrolls of one region becomes one scroll.
     if (!scrolls_.empty()) {
         PendingScroll& last = scrolls_.back();
-        if (last.top == top && last.bottom == bottom && (last.n > 0) == (n > 0)) {
+        if (last.top == top && last.bottom == bottom && last.left == left && last.right == right &&
+            (last.n > 0) == (n > 0)) {
             last.n += n;
             return;
         }
     }
-    scrolls_.push_back(PendingScroll{top, bottom, n});
+    scrolls_.push_back(PendingScroll{top, bottom, n, left, right});
+}
+
+void Renderer::ScrollAlong(std::string& out, const ViewRect& view) {
+    if (!originKnown_) {
+        scrolls_.clear();
+        originX_ = view.X;
+        originY_ = view.Y;
+        originKnown_ = true;
+        return;
+    }
+    const int w = shown_.Width(), h = shown_.Height();
+    const bool canScroll = !caps_.cup.empty();
+    auto scroll = [&](int top, int bottom, int n) {
+        if (!canScroll || n == 0 || bottom - top + 1 <= std::abs(n)) return;
+        bool full = top == 0 && bottom == h - 1;
+        if (!full && caps_.csr.empty()) return;
+        if ((n > 0 ? caps_.ind : caps_.ri).empty()) return;
+        DoScroll(out, PendingScroll{top, bottom, n});
+    };
+    // The program's scrolls, where they move every column the terminal shows.
+    for (const PendingScroll& s : scrolls_)
+        if (s.left <= originX_ && s.right >= originX_ + w - 1)
+            scroll(std::max(s.top - originY_, 0), std::min(s.bottom - originY_, h - 1), s.n);
+    scrolls_.clear();
+    // The view moved down or up: the rows it keeps move up or down with it.
+    scroll(0, h - 1, view.Y - originY_);
+    originX_ = view.X;
+    originY_ = view.Y;
+}
+
+ScreenGrid Renderer::ViewOf(const ScreenGrid& buffer, const ViewRect& view) const {
+    const Cell blank{' ', DefaultAttr, true};
+    ScreenGrid want(shown_.Width(), shown_.Height());
+    for (int y = 0; y < want.Height(); y++)
+        for (int x = 0; x < want.Width(); x++) {
+            const int bx = view.X + x, by = view.Y + y;
+            Cell c = buffer.Inside(bx, by) ? buffer.At(bx, by) : Cell{};
+            // A cell the program never wrote keeps what the terminal had
+            // there, unless the program's own cells stand there now.
+            const Cell& have = shown_.At(x, y);
+            if (!c.known && have.known && !(have == blank)) c = blank;
+            want.At(x, y) = c;
+        }
+    want.Cursor = Coord{static_cast<int16_t>(buffer.Cursor.X - view.X), static_cast<int16_t>(buffer.Cursor.Y - view.Y)};
+    return want;
 }
 
 void Renderer::DoScroll(std::string& out, const PendingScroll& s) {
@@ -108,13 +128,13 @@ void Renderer::DoScroll(std::string& out, const PendingScroll& s) {
         curX_ = curY_ = -1;
     }
 
-    // The same move on the belief of what the terminal shows: the region's
-    // rows shift by n, the uncovered ones blank in the default colours.
+    // The same move on the belief of what the terminal shows: the whole
+    // region shifts by n inside itself, so every row it uncovers (more than
+    // the moved rows leave behind when n is over half the region) is blank
+    // in the default colours.
     const int16_t right = static_cast<int16_t>(shown_.Width() - 1);
     const SmallRect region{0, static_cast<int16_t>(s.top), right, static_cast<int16_t>(s.bottom)};
-    const SmallRect moved{0, static_cast<int16_t>(s.top + std::max(s.n, 0)), right,
-                          static_cast<int16_t>(s.bottom + std::min(s.n, 0))};
-    shown_.Scroll(moved, region, Coord{0, static_cast<int16_t>(s.top + std::max(-s.n, 0))}, ' ', DefaultAttr);
+    shown_.Scroll(region, region, Coord{0, static_cast<int16_t>(s.top - s.n)}, ' ', DefaultAttr);
 }
 
 int Renderer::FgIndex(int attr) const {
@@ -276,13 +296,14 @@ void Renderer::DrawRow(std::string& out, const ScreenGrid& wanted, int y) {
 }
 
 std::string Renderer::Render(const ScreenGrid& wanted) {
-    std::string out;
-    if (wanted.Width() != shown_.Width() || wanted.Height() != shown_.Height())
-        Resize(wanted.Width(), wanted.Height());
-    for (const PendingScroll& s : scrolls_)
-        if (std::abs(s.n) < s.bottom - s.top + 1) DoScroll(out, s);
-    scrolls_.clear();
+    return Render(wanted, ViewRect{0, 0, wanted.Width(), wanted.Height()});
+}
 
+std::string Renderer::Render(const ScreenGrid& buffer, const ViewRect& view) {
+    std::string out;
+    if (view.Width != shown_.Width() || view.Height != shown_.Height()) Resize(view.Width, view.Height);
+    ScrollAlong(out, view);
+    const ScreenGrid wanted = ViewOf(buffer, view);
     for (int y = 0; y < shown_.Height(); y++) DrawRow(out, wanted, y);
 
     int cx = std::clamp<int>(wanted.Cursor.X, 0, shown_.Width() - 1);

@@ -1,14 +1,18 @@
 // Turns the cells the program wants into the bytes that bring the terminal
-// up to date. Pure: cells in, bytes out. It keeps its belief of what the
-// terminal shows (a grid whose unknown cells are whatever was there before
-// the program started) and sends only the differences.
+// up to date. Pure: cells in, bytes out. The terminal shows a view of the
+// screen buffer (the whole buffer when the terminal is as large). The
+// renderer keeps its belief of what the terminal shows (a grid of the
+// terminal's size whose unknown cells are whatever was there before the
+// program started) and sends only the differences.
 #pragma once
 #include <string>
 #include <vector>
 
 #include "Charset.h"
+#include "Glyphs.h"
 #include "PlatformConsole.h"
 #include "ScreenGrid.h"
+#include "ScreenView.h"
 #include "TermCaps.h"
 
 class Renderer {
@@ -26,15 +30,22 @@ public:
     // The terminal changed size: what it shows now is unknown.
     void Resize(int width, int height);
 
-    // The program moved cells as the platform scroll does. When the move is a
-    // vertical scroll of whole rows, the terminal's scrolling region does it
-    // at the next Render; anything else is redrawn from the cells.
+    // The program moved cells of the buffer as the platform scroll does. When
+    // the move is a vertical scroll of rows as wide as the view, the
+    // terminal's scrolling region does it at the next Render; anything else
+    // is redrawn from the cells.
     void NoteScroll(const SmallRect& source, const SmallRect& clip, Coord dest);
 
-    // The bytes that make the terminal show `wanted` (its known cells), with
-    // the cursor at wanted.Cursor. The colours of the last cell drawn stay set:
-    // nothing else writes to the terminal while the program owns it, and
-    // setting them again at every flush would cost bytes for nothing.
+    // The bytes that make the terminal show the view's part of `buffer` (its
+    // known cells), with the cursor at buffer.Cursor. The view has the
+    // terminal's size; when it moved since the last render, the rows still
+    // in it are scrolled along. Cells the program never wrote that now
+    // stand where the program's cells were shown become blank. The colours
+    // of the last cell drawn stay set: nothing else writes to the terminal
+    // while the program owns it, and setting them again at every flush
+    // would cost bytes for nothing.
+    std::string Render(const ScreenGrid& buffer, const ViewRect& view);
+    // The whole buffer as the view.
     std::string Render(const ScreenGrid& wanted);
     // The terminal's own default attributes (for giving the terminal back).
     std::string ResetAttributes();
@@ -45,13 +56,13 @@ public:
     // What the renderer believes the terminal shows.
     const ScreenGrid& Shown() const { return shown_; }
 
-    // The bytes a character cell is shown with (never a control byte).
-    std::string Glyph(uint8_t ch) const;
-
 private:
     struct PendingScroll {
-        int top, bottom, n;   // n > 0 moves rows up
+        int top, bottom, n;   // rows, inclusive; n > 0 moves rows up
+        int left = 0, right = 0;   // the columns that move (buffer scrolls only)
     };
+    ScreenGrid ViewOf(const ScreenGrid& buffer, const ViewRect& view) const;
+    void ScrollAlong(std::string& out, const ViewRect& view);
     void DoScroll(std::string& out, const PendingScroll& s);
     void MoveTo(std::string& out, int x, int y, const ScreenGrid* wanted);
     void SetAttr(std::string& out, int attr);
@@ -63,9 +74,11 @@ private:
     bool NeedsBlink(int attr) const;
 
     TermCaps caps_;
-    std::string glyphs_[256];
+    GlyphTable glyphs_;
     ScreenGrid shown_;
-    std::vector<PendingScroll> scrolls_;
+    int originX_ = 0, originY_ = 0;   // the buffer cell the terminal's top-left shows
+    bool originKnown_ = false;
+    std::vector<PendingScroll> scrolls_;   // in buffer rows, since the last render
     int curX_ = -1, curY_ = -1;   // -1: the terminal's cursor position is unknown
     int curAttr_ = -1;            // -1: the terminal's attributes are unknown
 };

@@ -1,6 +1,6 @@
-// The platform console on the process's terminal. The terminal itself is the
-// screen buffer: the program's cells are kept in a grid and the renderer
-// sends the differences at every Present and before every wait. Nothing is
+// The platform console on the process's terminal. The program's cells are
+// kept in a screen buffer that the terminal shows a view of, and the
+// differences are sent at every Present and before every wait. Nothing is
 // drawn or cleared at start and no alternate screen is used, so the last
 // page stays on the terminal after the run.
 #include "TerminalConsole.h"
@@ -22,12 +22,11 @@
 
 #include "Charset.h"
 #include "KeyDecoder.h"
-#include "Renderer.h"
-#include "ScreenGrid.h"
 #include "TermCaps.h"
 #include "TerminalModes.h"
 #include "TerminalOutput.h"
 #include "TerminalQuery.h"
+#include "TerminalScreen.h"
 #include "TerminalSignals.h"
 
 namespace {
@@ -100,14 +99,14 @@ private:
     bool keypad_ = false;
     bool restored_ = false;
     bool haveTerminfo_ = false;
+    bool stream_ = false;   // the terminal cannot place its cursor: text only
     uint32_t outputCP_ = 852;
     TerminalModes modes_;
     std::string typedAhead_;   // keys typed while the terminal was being asked
 
     TermCaps caps_;
     Charset charset_;
-    ScreenGrid grid_;
-    std::unique_ptr<Renderer> renderer_;
+    std::unique_ptr<TerminalScreen> screen_;
     std::unique_ptr<KeyDecoder> decoder_;
 };
 
@@ -117,10 +116,9 @@ TerminalConsole::TerminalConsole() {
     sameTerminal_ = outTty_ && inTty_ && SameDevice(STDIN_FILENO, STDOUT_FILENO);
     LoadCapabilities();
 
-    int width = 80, height = 25;
+    int width = PageWidth, height = PageHeight;
     ReadSize(width, height);
-    grid_ = ScreenGrid(width, height);
-    renderer_ = std::make_unique<Renderer>(caps_, charset_, width, height);
+    screen_ = std::make_unique<TerminalScreen>(caps_, charset_, width, height, stream_);
 
     // Handlers first, so a Ctrl-C during the start-up question still gives
     // the terminal modes back.
@@ -144,7 +142,7 @@ TerminalConsole::TerminalConsole() {
     }
 
     std::string leave;
-    if (outTty_) leave = ExpandCap(caps_.sgr0) + GiveBackModes();
+    if (outTty_ && !stream_) leave = ExpandCap(caps_.sgr0) + GiveBackModes();
     std::string resume;
     if (keypad_) resume += ExpandCap(caps_.smkx);
     if (kitty_) resume += KittyPush;
@@ -158,9 +156,11 @@ void TerminalConsole::LoadCapabilities() {
         haveTerminfo_ = setupterm(nullptr, outTty_ ? STDOUT_FILENO : STDIN_FILENO, &err) == OK;
     }
     if (haveTerminfo_) caps_ = TermCapsFromCurrentTerminal();
-    // TERM unset, unknown or without cursor addressing: the emulator in use
-    // almost surely speaks ANSI.
-    if (!haveTerminfo_ || caps_.cup.empty()) caps_ = AnsiFallbackCaps();
+    // A terminal whose entry cannot place the cursor (TERM=dumb, an editor's
+    // shell buffer) gets no escape sequence at all. TERM unset or unknown:
+    // the emulator in use almost surely speaks ANSI.
+    if (haveTerminfo_ && caps_.cup.empty()) stream_ = true;
+    else if (!haveTerminfo_) caps_ = AnsiFallbackCaps();
 }
 
 void TerminalConsole::ReadSize(int& width, int& height) const {
@@ -173,7 +173,7 @@ void TerminalConsole::ReadSize(int& width, int& height) const {
 }
 
 void TerminalConsole::Ask() {
-    if (!sameTerminal_ || !modes_.Changed()) return;
+    if (!sameTerminal_ || !modes_.Changed() || stream_) return;
     std::string askCursor = caps_.u7.empty() ? std::string("\x1b[6n") : ExpandCap(caps_.u7);
     TerminalAnswers a = AskTerminal(STDIN_FILENO, STDOUT_FILENO, askCursor, QueryTimeoutMs);
     if (a.OutputFailed) {
@@ -181,10 +181,7 @@ void TerminalConsole::Ask() {
         return;
     }
     kitty_ = a.Kitty;
-    if (a.HaveCursor && a.Row <= grid_.Height() && a.Column <= grid_.Width()) {
-        grid_.Cursor = Coord{static_cast<int16_t>(a.Column - 1), static_cast<int16_t>(a.Row - 1)};
-        renderer_->AssumeCursorAt(a.Column - 1, a.Row - 1);
-    }
+    if (a.HaveCursor) screen_->CursorFoundAt(a.Column - 1, a.Row - 1);
     positionPending_ = !a.CursorReported;   // a slow terminal (ssh) may still answer
     typedAhead_ = a.TypedAhead;
 
@@ -198,6 +195,7 @@ void TerminalConsole::Ask() {
 }
 
 std::string TerminalConsole::GiveBackModes() const {
+    if (stream_) return std::string();
     std::string s = ExpandCap(caps_.cnorm);
     if (keypad_) s += ExpandCap(caps_.rmkx);
     if (kitty_) s += KittyPop;
@@ -205,25 +203,30 @@ std::string TerminalConsole::GiveBackModes() const {
 }
 
 void TerminalConsole::CheckResize() {
-    // After a stop, whatever the shell wrote meanwhile is unknown: paint
-    // every cell the program wrote again, even at the same size.
+    // A resize only changes the view, which is then painted whole; after a
+    // stop, whatever the shell wrote meanwhile is unknown: the view is
+    // painted again too.
     bool repaint = TakeContinued();
-    bool resized = TakeResized();
-    if (!repaint && !resized) return;
-    int width = grid_.Width(), height = grid_.Height();
-    ReadSize(width, height);
-    if (!repaint && width == grid_.Width() && height == grid_.Height()) return;
-    grid_.Resize(width, height);
-    renderer_->Resize(width, height);
+    if (TakeResized()) {
+        int width = screen_->View().Width, height = screen_->View().Height;
+        ReadSize(width, height);
+        screen_->SetTerminalSize(width, height);
+    } else if (repaint) {
+        screen_->Repaint();
+    }
 }
 
 bool TerminalConsole::GetScreenBufferInfo(ScreenBufferInfo& info) {
     if (!outTty_) return false;
     CheckResize();
-    info.Size = Coord{static_cast<int16_t>(grid_.Width()), static_cast<int16_t>(grid_.Height())};
-    info.CursorPosition = grid_.Cursor;
+    const ScreenGrid& buffer = screen_->Buffer();
+    const ViewRect view = screen_->View();
+    info.Size = Coord{static_cast<int16_t>(buffer.Width()), static_cast<int16_t>(buffer.Height())};
+    info.CursorPosition = buffer.Cursor;
     info.Attributes = Renderer::DefaultAttr;   // the terminal's own colours
-    info.Window = SmallRect{0, 0, static_cast<int16_t>(grid_.Width() - 1), static_cast<int16_t>(grid_.Height() - 1)};
+    info.Window = SmallRect{static_cast<int16_t>(view.X), static_cast<int16_t>(view.Y),
+                            static_cast<int16_t>(view.X + view.Width - 1),
+                            static_cast<int16_t>(view.Y + view.Height - 1)};
     info.MaximumWindowSize = info.Size;
     return true;
 }
@@ -231,45 +234,44 @@ bool TerminalConsole::GetScreenBufferInfo(ScreenBufferInfo& info) {
 void TerminalConsole::SetCursorPosition(Coord pos) {
     if (!outTty_) return;
     CheckResize();
-    if (grid_.Inside(pos.X, pos.Y)) grid_.Cursor = pos;
+    screen_->SetCursor(pos);
 }
 
 void TerminalConsole::WriteOutputCharacter(uint8_t ch, Coord pos) {
     if (!outTty_) return;
     CheckResize();
-    grid_.StoreChar(ch, pos);
+    screen_->StoreChar(ch, pos);
 }
 
 void TerminalConsole::WriteOutputAttribute(uint16_t attr, Coord pos) {
     if (!outTty_) return;
     CheckResize();
-    grid_.StoreAttr(static_cast<uint8_t>(attr), pos);
+    screen_->StoreAttr(static_cast<uint8_t>(attr), pos);
 }
 
 void TerminalConsole::FillOutputCharacter(uint8_t ch, uint32_t length, Coord pos) {
     if (!outTty_) return;
     CheckResize();
-    grid_.FillChar(ch, length, pos);
+    screen_->FillChar(ch, length, pos);
 }
 
 void TerminalConsole::FillOutputAttribute(uint16_t attr, uint32_t length, Coord pos) {
     if (!outTty_) return;
     CheckResize();
-    grid_.FillAttr(static_cast<uint8_t>(attr), length, pos);
+    screen_->FillAttr(static_cast<uint8_t>(attr), length, pos);
 }
 
 void TerminalConsole::ScrollScreenBuffer(const SmallRect& source, const SmallRect& clip, Coord dest,
                                          uint8_t fillChar, uint16_t fillAttr) {
     if (!outTty_) return;
     CheckResize();
-    grid_.Scroll(source, clip, dest, fillChar, static_cast<uint8_t>(fillAttr));
-    renderer_->NoteScroll(source, clip, dest);
+    screen_->Scroll(source, clip, dest, fillChar, static_cast<uint8_t>(fillAttr));
 }
 
 void TerminalConsole::Flush() {
     if (!outTty_ || outputDead_ || restored_) return;
     CheckResize();
-    WriteAll(renderer_->Render(grid_));
+    WriteAll(screen_->Render());
 }
 
 void TerminalConsole::WriteAll(const std::string& bytes) {
@@ -347,8 +349,7 @@ void TerminalConsole::Restore() {
     if (restored_) return;
     if (outTty_ && !outputDead_) {
         CheckResize();
-        std::string s = renderer_->Render(grid_);
-        s += renderer_->ResetAttributes();
+        std::string s = screen_->RenderAndReset();
         s += GiveBackModes();
         WriteAll(s);
     }
