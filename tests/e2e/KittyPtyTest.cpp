@@ -3,34 +3,25 @@
 // only when the terminal says it has it, popped when the terminal is given
 // back), key presses and releases, lone modifiers, Alt codes, and Ctrl-C
 // reported as a key. tmux cannot stand in here: it does not speak kitty.
-#include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
-#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <termios.h>
-#include <unistd.h>
 
-#include <algorithm>
-#include <cerrno>
 #include <chrono>
-#include <cstdlib>
 #include <cstring>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-extern char** environ;
+#include "FakeTerminal.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Generous: a loaded two-core machine running the sanitizer build.
-constexpr int kStartMs = 15000;
-constexpr int kStepMs = 8000;
+constexpr int kStartMs = kPtyStartMs;
+constexpr int kStepMs = kPtyStepMs;
 
 const std::string kQuery = "\x1b[6n\x1b[?u\x1b[c";   // position, kitty flags, device attributes
 const std::string kPush = "\x1b[>";                   // ESC [ > flags u
@@ -38,34 +29,6 @@ const std::string kPop = "\x1b[<u";
 const std::string kKeypadOn = "\x1b[?1h\x1b=";        // xterm-256color smkx
 const std::string kKeypadOff = "\x1b[?1l\x1b>";       // rmkx
 const std::string kCursorVisible = "\x1b[?25h";       // the end of cnorm
-
-// The characters a terminal would show: escape sequences and control bytes
-// dropped, so the demo's output reads as it appears whatever the cursor
-// moves between its flushes.
-std::string VisibleText(const std::string& raw) {
-    std::string out;
-    size_t i = 0;
-    while (i < raw.size()) {
-        const unsigned char c = static_cast<unsigned char>(raw[i]);
-        if (c == 0x1b) {
-            if (i + 1 >= raw.size()) break;
-            const unsigned char k = static_cast<unsigned char>(raw[i + 1]);
-            if (k == '[') {
-                size_t j = i + 2;
-                while (j < raw.size() && raw[j] >= 0x20 && raw[j] <= 0x3f) j++;
-                i = j + 1;
-            } else if (k == 'O' || (k >= 0x20 && k <= 0x2f)) {
-                i += 3;   // SS3 x, or a character set choice like ESC ( B
-            } else {
-                i += 2;
-            }
-            continue;
-        }
-        if (c >= 0x20 && c != 0x7f) out += static_cast<char>(c);
-        i++;
-    }
-    return out;
-}
 
 size_t Count(const std::string& hay, const std::string& needle) {
     size_t n = 0;
@@ -87,174 +50,6 @@ bool SameModes(const termios& a, const termios& b) {
     return a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag && a.c_cflag == b.c_cflag &&
            a.c_lflag == b.c_lflag && std::memcmp(a.c_cc, b.c_cc, sizeof a.c_cc) == 0;
 }
-
-// The demo on the slave side of a pty; this object is its terminal. Every
-// wait ends by a deadline, and a demo still running at the end is killed.
-class FakeTerminal {
-public:
-    explicit FakeTerminal(const char* scenario) {
-        master_ = posix_openpt(O_RDWR | O_NOCTTY);
-        if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) return;
-        const char* name = ptsname(master_);
-        if (name == nullptr) return;
-        const std::string slaveName = name;
-        // Kept open here too: the modes stay readable after the demo ends,
-        // and reading the master never fails for want of a slave.
-        slave_ = open(slaveName.c_str(), O_RDWR | O_NOCTTY);
-        if (slave_ < 0) return;
-        winsize ws{};
-        ws.ws_row = 25;
-        ws.ws_col = 80;
-        ioctl(slave_, TIOCSWINSZ, &ws);
-        tcgetattr(slave_, &before_);
-
-        int errPipe[2];
-        if (pipe(errPipe) != 0) return;
-
-        // Built before fork: the child only calls what is safe after it.
-        std::vector<std::string> env;
-        for (char** e = environ; *e != nullptr; e++) {
-            std::string v = *e;
-            if (v.rfind("TERM=", 0) == 0 || v.rfind("LANG=", 0) == 0 || v.rfind("LC_", 0) == 0 ||
-                v.rfind("TMUX", 0) == 0)
-                continue;
-            env.push_back(v);
-        }
-        env.push_back("TERM=xterm-256color");
-        env.push_back("LANG=C.UTF-8");
-        std::vector<char*> envp;
-        for (std::string& v : env) envp.push_back(v.data());
-        envp.push_back(nullptr);
-        std::string demo = CONSOLE_DEMO_PATH;
-        std::string arg = scenario;
-        char* argv[] = {demo.data(), arg.data(), nullptr};
-
-        pid_ = fork();
-        if (pid_ == 0) {
-            setsid();
-            int tty = open(slaveName.c_str(), O_RDWR);   // the session's controlling terminal
-            if (tty < 0) _exit(126);
-            ioctl(tty, TIOCSCTTY, 0);
-            dup2(tty, 0);
-            dup2(tty, 1);
-            dup2(errPipe[1], 2);
-            if (tty > 2) close(tty);
-            close(errPipe[0]);
-            close(errPipe[1]);
-            close(master_);
-            close(slave_);
-            execve(argv[0], argv, envp.data());
-            _exit(127);
-        }
-        close(errPipe[1]);
-        err_ = errPipe[0];
-        if (pid_ < 0) return;
-        fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
-        fcntl(err_, F_SETFL, fcntl(err_, F_GETFL) | O_NONBLOCK);
-        ok_ = true;
-    }
-
-    ~FakeTerminal() {
-        if (pid_ > 0 && !ended_) {
-            kill(pid_, SIGKILL);
-            int st = 0;
-            waitpid(pid_, &st, 0);
-        }
-        for (int fd : {master_, slave_, err_})
-            if (fd >= 0) close(fd);
-    }
-
-    FakeTerminal(const FakeTerminal&) = delete;
-    FakeTerminal& operator=(const FakeTerminal&) = delete;
-
-    bool Started() const { return ok_; }
-    const std::string& Raw() const { return raw_; }
-    std::string Text() const { return VisibleText(raw_); }
-    const std::string& Stderr() const { return errText_; }
-    const termios& ModesBefore() const { return before_; }
-    termios ModesNow() const {
-        termios t{};
-        tcgetattr(slave_, &t);
-        return t;
-    }
-
-    void Send(const std::string& bytes) {
-        size_t done = 0;
-        while (done < bytes.size()) {
-            ssize_t n = write(master_, bytes.data() + done, bytes.size() - done);
-            if (n > 0) {
-                done += static_cast<size_t>(n);
-            } else if (n < 0 && (errno == EINTR || errno == EAGAIN)) {
-                Pump(10);   // the demo is behind: let it catch up
-            } else {
-                return;
-            }
-        }
-    }
-
-    // Reads what the demo writes until `done` holds or the time is up.
-    bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
-        const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-        while (!done()) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-            if (left <= 0) return false;
-            Pump(static_cast<int>(std::min<long long>(left, 100)));
-        }
-        return true;
-    }
-
-    // Waits until `needle` shows in the raw output at or after `from`.
-    bool WaitForRaw(const std::string& needle, int timeoutMs = kStepMs, size_t from = 0) {
-        return WaitUntil([&] { return raw_.find(needle, from) != std::string::npos; }, timeoutMs);
-    }
-    bool WaitForText(const std::string& needle, int timeoutMs = kStepMs) {
-        return WaitUntil([&] { return Text().find(needle) != std::string::npos; }, timeoutMs);
-    }
-
-    // The demo's wait status once it ends; -1 when it is still running
-    // after timeoutMs (it is then killed by the destructor).
-    int WaitExit(int timeoutMs = kStepMs) {
-        int status = -1;
-        bool gone = WaitUntil(
-            [&] {
-                int st = 0;
-                if (waitpid(pid_, &st, WNOHANG) != pid_) return false;
-                status = st;
-                return true;
-            },
-            timeoutMs);
-        if (!gone) return -1;
-        ended_ = true;
-        while (Pump(100)) {
-        }   // what it wrote last
-        return status;
-    }
-
-private:
-    // One poll round over the master and the demo's stderr; true when
-    // something was read.
-    bool Pump(int timeoutMs) {
-        pollfd p[2] = {{master_, POLLIN, 0}, {err_, POLLIN, 0}};
-        if (poll(p, 2, timeoutMs) <= 0) return false;
-        bool got = false;
-        char buf[4096];
-        if (p[0].revents & POLLIN) {
-            ssize_t n = read(master_, buf, sizeof buf);
-            if (n > 0) raw_.append(buf, static_cast<size_t>(n)), got = true;
-        }
-        if (p[1].revents & (POLLIN | POLLHUP)) {
-            ssize_t n = read(err_, buf, sizeof buf);
-            if (n > 0) errText_.append(buf, static_cast<size_t>(n)), got = true;
-        }
-        return got;
-    }
-
-    int master_ = -1, slave_ = -1, err_ = -1;
-    pid_t pid_ = -1;
-    bool ok_ = false, ended_ = false;
-    termios before_{};
-    std::string raw_, errText_;
-};
 
 // Kitty's forms for the keys the cases type (flags 27 on: presses without an
 // event type, releases with ":3", modifiers as 1 + Shift 1, Alt 2, Ctrl 4).
