@@ -107,6 +107,13 @@ void PtyRun::Send(const std::string& bytes) {
     if (write(master_, bytes.data(), bytes.size()) < 0) perror("write to pty");
 }
 
+void PtyRun::Resize(int cols, int rows) {
+    winsize ws{};
+    ws.ws_col = static_cast<unsigned short>(cols);
+    ws.ws_row = static_cast<unsigned short>(rows);
+    ioctl(master_, TIOCSWINSZ, &ws);
+}
+
 PtyResult PtyRun::Finish(int timeoutMs) {
     long long end = NowMs() + timeoutMs;
     for (;;) {

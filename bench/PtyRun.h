@@ -26,6 +26,10 @@ public:
     // Keeps reading (and answering) for this long.
     void Drain(int ms);
     void Send(const std::string& bytes);
+    // The terminal changes size (the child gets SIGWINCH).
+    void Resize(int cols, int rows);
+    // Everything read so far.
+    const std::string& Output() const { return result_.Output; }
     // Reads until the child has ended, then reaps it.
     PtyResult Finish(int timeoutMs = 10000);
 

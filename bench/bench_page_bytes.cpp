@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <cstdio>
 #include <string>
+#include <unistd.h>
+#include <utility>
 
 #include "PtyRun.h"
 
@@ -19,7 +21,9 @@ namespace {
 enum class Refresh { EveryStatement, EveryScreen, Nothing };
 
 // The screens of the demo's "page" scenario, statement by statement; with
-// EveryStatement ncurses refreshes wherever the console layer flushes.
+// EveryStatement ncurses refreshes wherever the console layer flushes. In a
+// terminal smaller than the page the page is a pad shown through a view
+// that follows the cursor, as the console layer does it.
 void NcursesPage(Refresh mode) {
     setlocale(LC_ALL, "C.UTF-8");
     SCREEN* s = newterm(nullptr, stdout, stdin);
@@ -34,49 +38,65 @@ void NcursesPage(Refresh mode) {
             init_pair(2, COLOR_BLACK, COLOR_WHITE);
             numbers |= A_BOLD;
         }
-        scrollok(stdscr, TRUE);
-        idlok(stdscr, TRUE);   // lets ncurses use the terminal's scrolling
-        wbkgdset(stdscr, ' ' | COLOR_PAIR(1));
-        attrset(COLOR_PAIR(1));
-        erase();
-        auto statement = [mode] {
-            if (mode == Refresh::EveryStatement) refresh();
+        const bool small = COLS < 80 || LINES < 25;
+        WINDOW* w = small ? newpad(25, 80) : stdscr;
+        scrollok(w, TRUE);
+        idlok(w, TRUE);   // lets ncurses use the terminal's scrolling
+        wbkgdset(w, ' ' | COLOR_PAIR(1));
+        wattrset(w, COLOR_PAIR(1));
+        werase(w);
+        int viewX = 0, viewY = 0;
+        auto present = [&] {
+            if (!small) {
+                wrefresh(w);
+                return;
+            }
+            int y, x;
+            getyx(w, y, x);
+            if (x < viewX) viewX = x;
+            if (x >= viewX + COLS) viewX = x - COLS + 1;
+            if (y < viewY) viewY = y;
+            if (y >= viewY + LINES) viewY = y - LINES + 1;
+            prefresh(w, viewY, viewX, 0, 0, LINES - 1, COLS - 1);
+        };
+        auto statement = [&] {
+            if (mode == Refresh::EveryStatement) present();
         };
         const char* title = "A legnagyobb \xC3\xBCres t\xC3\xA9glalap";   // 26 letters
-        move(0, (80 - 26) / 2);
-        addstr(title);
-        addch('\n');
+        wmove(w, 0, (80 - 26) / 2);
+        waddstr(w, title);
+        waddch(w, '\n');
         statement();
-        addch('\n');
+        waddch(w, '\n');
         statement();
-        addstr("   ");
+        waddstr(w, "   ");
         statement();
-        attrset(numbers);
+        wattrset(w, numbers);
         for (int j = 1; j <= 9; j++) {
-            printw("%4d", j);
+            wprintw(w, "%4d", j);
             statement();
         }
-        attrset(COLOR_PAIR(1));
-        addch('\n');
+        wattrset(w, COLOR_PAIR(1));
+        waddch(w, '\n');
         statement();
         for (int i = 1; i <= 9; i++) {
-            attrset(numbers);
-            printw("%3d", i);
+            wattrset(w, numbers);
+            wprintw(w, "%3d", i);
             statement();
-            attrset(COLOR_PAIR(1));
+            wattrset(w, COLOR_PAIR(1));
             for (int j = 1; j <= 9; j++) {
-                printw("%4d", (i * 7 + j * 3) % 11 == 0 ? 0 : (i * j) % 10);
+                wprintw(w, "%4d", (i * 7 + j * 3) % 11 == 0 ? 0 : (i * j) % 10);
                 statement();
             }
-            addch('\n');
+            waddch(w, '\n');
             statement();
         }
-        if (mode == Refresh::EveryScreen) refresh();
+        if (mode == Refresh::EveryScreen) present();
         for (int i = 1; i <= 22; i++) {
-            printw("Sor %d\n", i);
+            wprintw(w, "Sor %d\n", i);
             statement();
         }
-        refresh();
+        present();
     }
     endwin();
     delscreen(s);
@@ -84,11 +104,12 @@ void NcursesPage(Refresh mode) {
 }
 
 // With BENCH_DUMP set to a folder, each run's bytes are kept there to look at.
-long Bytes(const std::string& term, const char* what, std::function<void()> body) {
-    PtyRun run(term, 80, 25, std::move(body));
+long Bytes(const std::string& term, int cols, int rows, const char* what, std::function<void()> body) {
+    PtyRun run(term, cols, rows, std::move(body));
     PtyResult r = run.Finish();
     if (const char* dir = getenv("BENCH_DUMP")) {
-        std::string path = std::string(dir) + "/" + term + "." + what;
+        std::string path = std::string(dir) + "/" + term + "." + std::to_string(cols) + "x" +
+                           std::to_string(rows) + "." + what;
         if (FILE* f = fopen(path.c_str(), "wb")) {
             fwrite(r.Output.data(), 1, r.Output.size(), f);
             fclose(f);
@@ -101,28 +122,85 @@ long Bytes(const std::string& term, const char* what, std::function<void()> body
     return static_cast<long>(r.Output.size());
 }
 
+// The demo's page against ncurses on a terminal of cols x rows; true when
+// the console layer sends no more than ncurses refreshing per statement.
+bool ComparePage(const std::string& demo, const char* term, int cols, int rows) {
+    long ours = Bytes(term, cols, rows, "ours", ExecBody(demo, "page"));
+    long oursIdle = Bytes(term, cols, rows, "ours-idle", ExecBody(demo, "nothing"));
+    long nc = Bytes(term, cols, rows, "ncurses", [] { NcursesPage(Refresh::EveryStatement); });
+    long ncScreen = Bytes(term, cols, rows, "ncurses-screen", [] { NcursesPage(Refresh::EveryScreen); });
+    long ncIdle = Bytes(term, cols, rows, "ncurses-idle", [] { NcursesPage(Refresh::Nothing); });
+    if (ours < 0 || oursIdle < 0 || nc < 0 || ncScreen < 0 || ncIdle < 0) return false;
+    bool met = ours - oursIdle <= nc - ncIdle;
+    printf("TERM=%s, %d x %d\n", term, cols, rows);
+    printf("  console layer:                    %6ld bytes (%ld drawing, %ld start/end)\n", ours,
+           ours - oursIdle, oursIdle);
+    printf("  ncurses, refresh per statement:   %6ld bytes (%ld drawing, %ld start/end)\n", nc, nc - ncIdle,
+           ncIdle);
+    printf("  ncurses, refresh per screen:      %6ld bytes (%ld drawing)\n", ncScreen, ncScreen - ncIdle);
+    printf("  goal (drawing <= ncurses per statement): %s\n", met ? "met" : "MISSED");
+    return met;
+}
+
+size_t Count(const std::string& hay, const std::string& needle, size_t from) {
+    size_t n = 0;
+    for (size_t at = hay.find(needle, from); at != std::string::npos; at = hay.find(needle, at + 1)) n++;
+    return n;
+}
+
+// The program at its first key wait while the terminal is resized: the
+// bytes each resize costs, and how often the page's title is drawn in them
+// (once per repaint of the view), against the bytes of drawing the page.
+bool ResizeCost(const char* term) {
+    const std::string exe = KELMAROSZ_PATH, dir = KELMAROSZ_DATA_DIR;
+    PtyRun run(term, 80, 25, [exe, dir] {
+        if (chdir(dir.c_str()) != 0) _exit(126);
+        execl(exe.c_str(), exe.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    });
+    // Cells that already show a blank are moved over, so of the page's text
+    // only runs without blanks can be looked for.
+    const std::string title = "Kelmarosz", read = "beolvas";
+    if (!run.WaitFor(title, 5000)) {
+        fprintf(stderr, "the program showed no title: %s\n", run.Output().c_str());
+        return false;
+    }
+    run.Drain(200);
+    size_t mark = run.Output().size();
+    run.Send("\r");
+    if (!run.WaitFor(read, 5000)) {
+        fprintf(stderr, "the program showed no matrix\n");
+        return false;
+    }
+    run.Drain(500);
+    const size_t pageBytes = run.Output().size() - mark;
+    printf("TERM=%s, the program at its first key wait\n", term);
+    printf("  drawing the page (Enter to the key wait):   %6zu bytes\n", pageBytes);
+    bool one = true;
+    const int sizes[][2] = {{64, 20}, {80, 25}, {120, 40}, {80, 25}};
+    for (const auto& s : sizes) {
+        mark = run.Output().size();
+        run.Resize(s[0], s[1]);
+        run.Drain(300);
+        const size_t titles = Count(run.Output(), title, mark);
+        printf("  resized to %3d x %2d: %6zu bytes, %zu repaint%s of the view\n", s[0], s[1],
+               run.Output().size() - mark, titles, titles == 1 ? "" : "s");
+        one = one && titles == 1;
+    }
+    for (int k = 0; k < 5; k++) run.Send(" ");
+    PtyResult r = run.Finish();
+    printf("  goal (one repaint per resize): %s\n", one ? "met" : "MISSED");
+    return one && WIFEXITED(r.Status) && WEXITSTATUS(r.Status) == 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const std::string demo = argc > 1 ? argv[1] : CONSOLE_DEMO_PATH;
     bool allMet = true;
-    for (const char* term : {"xterm-256color", "tmux-256color", "linux"}) {
-        long ours = Bytes(term, "ours", ExecBody(demo, "page"));
-        long oursIdle = Bytes(term, "ours-idle", ExecBody(demo, "nothing"));
-        long nc = Bytes(term, "ncurses", [] { NcursesPage(Refresh::EveryStatement); });
-        long ncScreen = Bytes(term, "ncurses-screen", [] { NcursesPage(Refresh::EveryScreen); });
-        long ncIdle = Bytes(term, "ncurses-idle", [] { NcursesPage(Refresh::Nothing); });
-        if (ours < 0 || oursIdle < 0 || nc < 0 || ncScreen < 0 || ncIdle < 0) return 1;
-        bool met = ours - oursIdle <= nc - ncIdle;
-        allMet = allMet && met;
-        printf("TERM=%s\n", term);
-        printf("  console layer:                    %6ld bytes (%ld drawing, %ld start/end)\n",
-               ours, ours - oursIdle, oursIdle);
-        printf("  ncurses, refresh per statement:   %6ld bytes (%ld drawing, %ld start/end)\n", nc,
-               nc - ncIdle, ncIdle);
-        printf("  ncurses, refresh per screen:      %6ld bytes (%ld drawing)\n", ncScreen,
-               ncScreen - ncIdle);
-        printf("  goal (drawing <= ncurses per statement): %s\n", met ? "met" : "MISSED");
-    }
+    for (const char* term : {"xterm-256color", "tmux-256color", "linux"})
+        for (const auto& size : {std::pair{80, 25}, std::pair{64, 20}, std::pair{120, 40}})
+            allMet = ComparePage(demo, term, size.first, size.second) && allMet;
+    for (const char* term : {"xterm-256color", "linux"}) allMet = ResizeCost(term) && allMet;
     return allMet ? 0 : 1;
 }

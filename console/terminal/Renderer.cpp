@@ -60,7 +60,7 @@ void Renderer::NoteScroll(const SmallRect& source, const SmallRect& clip, Coord 
     scrolls_.push_back(PendingScroll{top, bottom, n, left, right});
 }
 
-void Renderer::ScrollAlong(std::string& out, const ViewRect& view) {
+void Renderer::ScrollAlong(std::string& out, const ScreenGrid& buffer, const ViewRect& view) {
     if (!originKnown_) {
         scrolls_.clear();
         originX_ = view.X;
@@ -77,9 +77,18 @@ void Renderer::ScrollAlong(std::string& out, const ViewRect& view) {
         if ((n > 0 ? caps_.ind : caps_.ri).empty()) return;
         DoScroll(out, PendingScroll{top, bottom, n});
     };
-    // The program's scrolls, where they move every column the terminal shows.
+    // The program's scrolls, where they move every column the terminal
+    // shows, or where the columns beside them hold nothing of the program's
+    // in those rows (a page scrolling in a wider terminal): what the
+    // terminal had there before the run moves along, and nothing is drawn.
+    auto besideIsFree = [&](const PendingScroll& s) {
+        for (int y = std::max(s.top, originY_); y <= std::min(s.bottom, originY_ + h - 1); y++)
+            for (int x = originX_; x < originX_ + w; x++)
+                if ((x < s.left || x > s.right) && buffer.Inside(x, y) && buffer.At(x, y).known) return false;
+        return true;
+    };
     for (const PendingScroll& s : scrolls_)
-        if (s.left <= originX_ && s.right >= originX_ + w - 1)
+        if ((s.left <= originX_ && s.right >= originX_ + w - 1) || besideIsFree(s))
             scroll(std::max(s.top - originY_, 0), std::min(s.bottom - originY_, h - 1), s.n);
     scrolls_.clear();
     // The view moved down or up: the rows it keeps move up or down with it.
@@ -302,7 +311,7 @@ std::string Renderer::Render(const ScreenGrid& wanted) {
 std::string Renderer::Render(const ScreenGrid& buffer, const ViewRect& view) {
     std::string out;
     if (view.Width != shown_.Width() || view.Height != shown_.Height()) Resize(view.Width, view.Height);
-    ScrollAlong(out, view);
+    ScrollAlong(out, buffer, view);
     const ScreenGrid wanted = ViewOf(buffer, view);
     for (int y = 0; y < shown_.Height(); y++) DrawRow(out, wanted, y);
 

@@ -31,9 +31,9 @@ public:
     void Resize(int width, int height);
 
     // The program moved cells of the buffer as the platform scroll does. When
-    // the move is a vertical scroll of rows as wide as the view, the
-    // terminal's scrolling region does it at the next Render; anything else
-    // is redrawn from the cells.
+    // the move is a vertical scroll of rows as wide as the view (or with
+    // nothing of the program's beside it), the terminal's scrolling region
+    // does it at the next Render; anything else is redrawn from the cells.
     void NoteScroll(const SmallRect& source, const SmallRect& clip, Coord dest);
 
     // The bytes that make the terminal show the view's part of `buffer` (its
@@ -62,7 +62,7 @@ private:
         int left = 0, right = 0;   // the columns that move (buffer scrolls only)
     };
     ScreenGrid ViewOf(const ScreenGrid& buffer, const ViewRect& view) const;
-    void ScrollAlong(std::string& out, const ViewRect& view);
+    void ScrollAlong(std::string& out, const ScreenGrid& buffer, const ViewRect& view);
     void DoScroll(std::string& out, const PendingScroll& s);
     void MoveTo(std::string& out, int x, int y, const ScreenGrid* wanted);
     void SetAttr(std::string& out, int attr);

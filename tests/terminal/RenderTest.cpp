@@ -204,6 +204,40 @@ TEST(Render, FullWidthScrollUsesTheScrollRegion) {
     }
 }
 
+// An 80-column page on a 120-column terminal: its window scrolls with the
+// terminal's own scrolling, since nothing of the program's stands beside it.
+TEST(Render, PageNarrowerThanTheTerminal) {
+    for (const char* term : {"xterm-256color", "linux"}) {
+        LOAD_OR_SKIP(term, caps);
+        ScreenGrid g(120, 30);
+        Renderer r(caps, Utf8(), 120, 30);
+        VtModel vt(120, 30, caps.bce, caps.xenl, false);
+        for (int16_t y = 0; y < 25; y++) {
+            g.FillAttr(0x70, 80, Coord{0, y});
+            g.FillChar(' ', 80, Coord{0, y});
+        }
+        Text(g, 0, 24, "bottom", 0x70);
+        std::string out = Apply(r, g, vt);
+        ExpectShows(vt, g, caps, std::string(term) + " page");
+
+        const int before = vt.scrolls;
+        Scroll(g, r, SmallRect{0, 1, 79, 24}, SmallRect{0, 0, 79, 24}, Coord{0, 0});
+        Text(g, 0, 24, "next", 0x70);
+        out = Apply(r, g, vt);
+        EXPECT_EQ(vt.scrolls, before + 1) << term;
+        EXPECT_LT(out.size(), 200u) << term;   // a redraw would be thousands
+        ExpectShows(vt, g, caps, std::string(term) + " scrolled");
+
+        // With the program's cells beside the window, it is redrawn instead.
+        Text(g, 100, 3, "beside", 0x1E);
+        Apply(r, g, vt);
+        Scroll(g, r, SmallRect{0, 1, 79, 24}, SmallRect{0, 0, 79, 24}, Coord{0, 0});
+        Apply(r, g, vt);
+        EXPECT_EQ(vt.scrolls, before + 1) << term;
+        ExpectShows(vt, g, caps, std::string(term) + " beside");
+    }
+}
+
 TEST(Render, BottomRightCellIsSkippedWhereItWouldScroll) {
     LOAD_OR_SKIP("xterm-256color", caps);
     for (bool xenl : {true, false}) {
