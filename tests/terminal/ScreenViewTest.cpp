@@ -154,12 +154,17 @@ TEST(ScreenView, SmallTerminalGrownToThePageShowsWhatThePageShows) {
             SCOPED_TRACE(std::string(term) + " key wait " + std::to_string(wait));
             Terminal page(caps, 80, 25), small(caps, 64, 20);
             PageWriter pw{page}, sw{small};
-            Pages(pw, [](int) {});
+            std::unique_ptr<VtModel> atWait;
+            Pages(pw, [&](int k) {
+                if (k == wait) atWait = std::make_unique<VtModel>(*page.vt);
+            });
             Pages(sw, [&](int k) {
                 if (k != wait) return;
                 small.Resize(80, 25);
                 small.Render("grown");
+                ExpectSameTerminal(*atWait, *small.vt, 80, 25, "at the key wait");
             });
+            if (HasFatalFailure()) return;
             // The rest of the run at 80 x 25 too: equal to the end.
             ExpectSameTerminal(*page.vt, *small.vt, 80, 25, "grown");
             if (HasFatalFailure()) return;
