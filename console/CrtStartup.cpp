@@ -1,7 +1,10 @@
 // The console module: at start it takes the window and colours from the
 // screen and binds Output and Input to the window; at the end it gives the
 // terminal its modes back (the screen keeps the last page).
+#include <unistd.h>
+
 #include <algorithm>
+#include <string>
 
 #include "Crt.h"
 #include "CrtKeys.h"
@@ -30,10 +33,26 @@ void TakeWindowFromScreen() {
 
 void GiveTerminalBack() { Platform().Restore(); }
 
+// Keys from a pipe or file that run out end the run the normal way, with
+// status 130 and a line saying why: a death by SIGINT would make a shell take
+// it for the user's Ctrl-C and drop the rest of its command line. It is no
+// run-time error, so there is no report.
+[[noreturn]] void EndAtInputEnd() {
+    ScreenBufferInfo info{};
+    bool midLine = Platform().GetScreenBufferInfo(info) && info.CursorPosition.X > 0;
+    GiveTerminalBack();
+    std::string line = "kelmarosz: standard input ended\n";
+    if (midLine && isatty(STDERR_FILENO) == 1) line.insert(0, "\r\n");   // not after the page's text
+    ssize_t n = write(STDERR_FILENO, line.data(), line.size());
+    (void)n;
+    Halt(130);
+}
+
 void CrtInit() {
     // Set first: should a step below fail, this module is not finalised, yet
     // the terminal must still get its modes back at the end.
     BeforeExitProc = GiveTerminalBack;
+    InputEndedProc = EndAtInputEnd;
     LastMode = 3;
     // Activating the console window has no counterpart on a terminal.
     TakeWindowFromScreen();

@@ -3,6 +3,8 @@
 #include "PlatformConsole.h"
 #include "TerminalConsole.h"
 
+void (*InputEndedProc)() = nullptr;
+
 namespace {
 PlatformConsole* installed = nullptr;
 }

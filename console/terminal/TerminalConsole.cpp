@@ -317,7 +317,10 @@ bool TerminalConsole::ReadConsoleInput(InputRecord& rec) {
 void TerminalConsole::WaitForInput() {
     Flush();
     while (decoder_->Available() == 0) {
-        if (inputEnded_) EndLikeCtrlC();
+        if (inputEnded_) {
+            if (InputEndedProc) InputEndedProc();
+            EndLikeCtrlC();
+        }
         if (RepaintDue()) Flush();   // repaint what a resize or a stop may have disturbed
         // Sleep in poll; wake only for the decoder's ESC deadline.
         Pump(decoder_->MsUntilDeadline(NowMs()));

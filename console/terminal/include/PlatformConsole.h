@@ -81,7 +81,8 @@ public:
     // Takes one event off the queue; false when the queue is empty.
     virtual bool ReadConsoleInput(InputRecord& rec) = 0;
     // Blocks until at least one event waits. When the input is used up for
-    // good the run ends as Ctrl-C ends it (status 130); it never returns empty.
+    // good it calls InputEndedProc, or without one ends the run as Ctrl-C
+    // ends it (status 130); it never returns empty.
     virtual void WaitForInput() = 0;
     // Whether key-up events are real releases (the console's own, a terminal
     // with the kitty keyboard protocol) rather than made up right after each
@@ -93,6 +94,10 @@ public:
     // Gives the terminal back as it was found; the screen keeps its contents.
     virtual void Restore() = 0;
 };
+
+// Ends the run when WaitForInput finds the input used up for good; it must
+// not return. Installed from above, where the program's own end is known.
+extern void (*InputEndedProc)();
 
 // The console in use; the real terminal unless a test installed another.
 PlatformConsole& Platform();
