@@ -10,6 +10,7 @@
 #include "TextRutinok.h"
 
 #ifndef KELMAROSZ_NO_MAIN
+#include "CommandLine.h"
 #include "RuntimeSystem.h"
 #endif
 
@@ -230,7 +231,8 @@ ROUTINE void KIIR(const ShortString& FN) {
 }
 
 #ifndef KELMAROSZ_NO_MAIN
-int main() {
+int main(int argc, char** argv) {
+    AnswerCommandLine(argc, argv);   // --help, --version; other arguments are ignored
     // Base services first, then the line table, the console last (it binds
     // Output and Input to the window).
     const ModuleInfo modules[] = {SystemModule, LineInfoModule, CrtModule};
