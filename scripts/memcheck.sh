@@ -10,15 +10,16 @@ set -uo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$PWD
 BUILD=${MEMCHECK_BUILD_DIR:-build-fuzz-memcheck}
+[[ $BUILD == /* ]] || BUILD=$ROOT/$BUILD
 
-command -v valgrind >/dev/null || { echo "memcheck: valgrind is not installed (scripts/setup.sh)"; exit 1; }
+command -v valgrind >/dev/null || { echo "memcheck: valgrind is not installed (scripts/setup.sh --tests)"; exit 1; }
 cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null || exit 1
 cmake --build "$BUILD" --target kelmarosz -j2 >"$BUILD/memcheck-build.log" 2>&1 || {
     tail -30 "$BUILD/memcheck-build.log"
     echo "memcheck: build failed"
     exit 1
 }
-PROGRAM=$ROOT/$BUILD/kelmarosz
+PROGRAM=$BUILD/kelmarosz
 
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/kelmarosz-memcheck-XXXXXX")
 trap 'rm -rf "$scratch"' EXIT

@@ -1,18 +1,53 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the program and the tests need,
-# only those that are missing.
-set -euo pipefail
-PACKAGES=(g++ cmake make libgtest-dev libncurses-dev ncurses-base ncurses-bin binutils
-          tmux valgrind clang libclang-rt-14-dev locales)
+# Installs the Debian packages that are missing, and only those:
+#   scripts/setup.sh           what building and running the program needs
+#   scripts/setup.sh --tests   that, and what the test suite needs too
+# As root it runs apt-get itself, otherwise through sudo when sudo may. When
+# it can do neither, or the install fails, it prints the one apt-get line to
+# run as root and stops with status 1.
+set -uo pipefail
+
+# A compiler, CMake and terminfo's development files (libtinfo and term.h).
+PACKAGES=(g++ make cmake libncurses-dev)
+# GoogleTest, tmux for the end-to-end runs, clang with its libFuzzer runtime,
+# valgrind, and for the package and man page tests dpkg-shlibdeps, file
+# and man.
+TEST_PACKAGES=(libgtest-dev tmux clang libclang-rt-14-dev valgrind dpkg-dev file man-db)
+
+case "${1:-}" in
+  "") ;;
+  --tests) PACKAGES+=("${TEST_PACKAGES[@]}") ;;
+  *) echo "usage: $0 [--tests]" >&2; exit 2 ;;
+esac
+
 missing=()
 for p in "${PACKAGES[@]}"; do
-  dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null)
+  [[ $status == *" installed" ]] || missing+=("$p")
 done
-if ((${#missing[@]})); then
-  echo "installing: ${missing[*]}"
-  SUDO=
-  [ "$(id -u)" -eq 0 ] || SUDO=sudo
-  export DEBIAN_FRONTEND=noninteractive
-  $SUDO apt-get update -qq
-  $SUDO apt-get install -y -qq "${missing[@]}"
+((${#missing[@]})) || exit 0
+
+line="apt-get install --no-install-recommends ${missing[*]}"
+give_up() {
+  echo "setup: $1" >&2
+  echo "setup: as root, run this, then start again:" >&2
+  echo >&2
+  echo "    $line" >&2
+  echo >&2
+  exit 1
+}
+
+if [ "$(id -u)" -eq 0 ]; then
+  run=()
+elif command -v sudo >/dev/null && { sudo -n true 2>/dev/null || [ -t 0 ]; }; then
+  # sudo may ask for the password only where someone can type it.
+  run=(sudo)
+else
+  give_up "missing packages: ${missing[*]}; not root, and sudo is not available or needs a password."
 fi
+
+echo "setup: installing ${missing[*]}" >&2
+export DEBIAN_FRONTEND=noninteractive
+"${run[@]}" apt-get update -qq || give_up "apt-get update failed."
+"${run[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}" ||
+  give_up "installing ${missing[*]} failed."
