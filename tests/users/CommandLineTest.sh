@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# --help and --version the GNU way: text on standard output, status 0, with
+# standard input closed and standard output a pipe, the terminal untouched.
+# Any other argument is ignored: the program runs as without it.
+#   CommandLineTest.sh PROGRAM VERSION
+source "$(dirname "$0")/TestLib.sh"
+exe=$1
+version=$2
+
+for opt in --help -h; do
+  out=$("$exe" "$opt" 0<&- 2>"$scratch/err" | cat)
+  status=${PIPESTATUS[0]}
+  expect_eq "$opt status" 0 "$status"
+  expect_eq "$opt standard error" "" "$(cat "$scratch/err")"
+  expect_contains "$opt" "$out" "^Usage: kelmarosz"
+  expect_contains "$opt" "$out" 'without "\.dat"'
+  expect_contains "$opt" "$out" "current folder"
+  expect_contains "$opt" "$out" "Ctrl-C"
+  expect_contains "$opt" "$out" "^  130 +ended by Ctrl-C, or standard input ended"
+  expect_contains "$opt" "$out" "Any other argument is ignored"
+  # No escape sequence: the terminal is not set up at all.
+  [[ $out != *$'\e'* ]] || fail "$opt writes escape sequences"
+  # The sample data it names is there, with the default file in it.
+  dir=$(grep -A1 "Sample data:" <<<"$out" | tail -1 | sed 's/^ *//')
+  [ -f "$dir/4x8_1,5x3,8_ures.dat" ] || fail "$opt names [$dir] for the sample data"
+done
+
+for opt in --version -V; do
+  out=$("$exe" "$opt" 0<&- | cat)
+  expect_eq "$opt status" 0 "${PIPESTATUS[0]}"
+  expect_eq "$opt" "kelmarosz $version" "$out"
+done
+
+# Among other arguments, as GNU programs look for them.
+expect_eq "--version after another argument" "kelmarosz $version" "$("$exe" extra --version 0<&-)"
+
+# A text that cannot be written is a failure, not a silent success.
+"$exe" --help >/dev/full 2>"$scratch/err" 0<&-
+expect_eq "--help into a full disk: status" 1 $?
+expect_contains "--help into a full disk" "$(cat "$scratch/err")" "^kelmarosz: write error"
+"$exe" --version >&- 2>/dev/null 0<&-
+expect_eq "--version with standard output closed: status" 1 $?
+
+# After "--", or as an unknown option, an argument starts the program as
+# before: with standard input closed the keys run out at the prompt.
+for args in "-- --help" "--helpme" "file.dat"; do
+  # shellcheck disable=SC2086
+  (cd "$scratch" && "$exe" $args 0<&- >"$scratch/out" 2>"$scratch/err")
+  expect_eq "[$args] status" 130 $?
+  expect_eq "[$args] standard output" "" "$(cat "$scratch/out")"
+  expect_eq "[$args] standard error" "kelmarosz: standard input ended" "$(cat "$scratch/err")"
+done
+
+finish

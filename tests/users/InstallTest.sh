@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# cmake --install into a scratch prefix: the program, its man page, the
+# sample data and README are in place, --help names the installed sample
+# data, and the installed program's run-time error report still names
+# routine, line and file.
+#   InstallTest.sh BUILD_DIR
+source "$(dirname "$0")/TestLib.sh"
+build=$1
+prefix=$scratch/prefix
+
+cmake --install "$build" --prefix "$prefix" >"$scratch/install.log" 2>&1 ||
+  { cat "$scratch/install.log"; fail "cmake --install"; finish; }
+
+for f in bin/kelmarosz share/man/man1/kelmarosz.1.gz share/doc/kelmarosz/README.md \
+         "share/kelmarosz/data/4x8_1,5x3,8_ures.dat" share/kelmarosz/data/pelda_2x3.dat; do
+  [ -f "$prefix/$f" ] || fail "not installed: $f"
+done
+[ -x "$prefix/bin/kelmarosz" ] || fail "the program is not executable"
+gzip -t "$prefix/share/man/man1/kelmarosz.1.gz" || fail "the man page is not gzip"
+
+out=$("$prefix/bin/kelmarosz" --help 0<&-)
+expect_contains "--help of the installed program" "$out" "^  $(realpath "$prefix")/share/kelmarosz/data$"
+
+# The installed sample data works as the program reads it: the 2 x 3
+# example through to its result page.
+(cd "$prefix/share/kelmarosz/data" && printf 'pelda_2x3\rabcde' | "$prefix/bin/kelmarosz" >/dev/null 2>"$scratch/err")
+expect_eq "a whole run on the installed sample: status" 0 $?
+expect_eq "a whole run on the installed sample: standard error" "" "$(cat "$scratch/err")"
+
+# N = 10: run-time error 201 in BEOLVAS, called from main.
+mkdir "$scratch/run"
+printf '10 1\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n' >"$scratch/run/tiz_sor.dat"
+(cd "$scratch/run" && printf 'tiz_sor\r' | "$prefix/bin/kelmarosz" >/dev/null 2>"$scratch/err")
+expect_eq "N = 10: status" 201 $?
+report=$(tr -d '\r' <"$scratch/err")
+expect_contains "report" "$report" '^Runtime error 201 at \$[0-9A-F]+$'
+expect_contains "report" "$report" '^  \$[0-9A-F]+  BEOLVAS,  line [0-9]+ of kelmarosz\.cpp$'
+expect_contains "report" "$report" '^  \$[0-9A-F]+  main,  line [0-9]+ of kelmarosz\.cpp$'
+
+finish
