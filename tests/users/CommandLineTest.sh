@@ -2,10 +2,13 @@
 # --help and --version the GNU way: text on standard output, status 0, with
 # standard input closed and standard output a pipe, the terminal untouched.
 # Any other argument is ignored: the program runs as without it.
-#   CommandLineTest.sh PROGRAM VERSION
+#   CommandLineTest.sh PROGRAM VERSION INSTALLED_SAMPLE_DATA
 source "$(dirname "$0")/TestLib.sh"
 exe=$1
 version=$2
+samples=$3
+tree_samples=$(dirname "$(realpath "$exe")")/../data
+[ -f "$tree_samples/4x8_1,5x3,8_ures.dat" ] && samples=$(realpath "$tree_samples")
 
 for opt in --help -h; do
   out=$("$exe" "$opt" 0<&- 2>"$scratch/err" | cat)
@@ -20,9 +23,9 @@ for opt in --help -h; do
   expect_contains "$opt" "$out" "Any other argument is ignored"
   # No escape sequence: the terminal is not set up at all.
   [[ $out != *$'\e'* ]] || fail "$opt writes escape sequences"
-  # The sample data it names is there, with the default file in it.
-  dir=$(grep -A1 "Sample data:" <<<"$out" | tail -1 | sed 's/^ *//')
-  [ -f "$dir/4x8_1,5x3,8_ures.dat" ] || fail "$opt names [$dir] for the sample data"
+  # The sample data: in a build folder inside the source tree its data/
+  # folder, otherwise where an install puts it.
+  expect_eq "$opt: the sample data" "$samples" "$(grep -A1 "Sample data:" <<<"$out" | tail -1 | sed 's/^ *//')"
 done
 
 for opt in --version -V; do
