@@ -3,7 +3,8 @@
 # standard input is a file of keys (its bytes are the keys, CR/LF is Enter)
 # and standard output goes to a file. (a) the 2 x 3 example from the prompt
 # to the result page, exit code 0; (b) a file with N = 10, ending in
-# run-time error 201 with its report. Fails on any invalid access or read of
+# run-time error 201 with its report; (c) keys that run out at the second
+# table, ending with status 130. Fails on any invalid access or read of
 # uninitialised memory (valgrind's exit code 99), or on a wrong exit code.
 #   MEMCHECK_BUILD_DIR  build directory (default build-fuzz-memcheck)
 set -uo pipefail
@@ -28,6 +29,7 @@ printf '10 1\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n' >"$scratch/t
 # The name, Enter, then one key for each of the five tables.
 printf 'pelda_2x3\rabcde' >"$scratch/keys_2x3"
 printf 'tiz_sor\r' >"$scratch/keys_201"
+printf 'pelda_2x3\ra' >"$scratch/keys_short"
 
 status=0
 # name, keys file, expected exit code
@@ -52,4 +54,5 @@ run() {
 }
 run example_2x3 keys_2x3 0
 run error_201 keys_201 201
+run keys_run_out keys_short 130
 exit $status
