@@ -1,0 +1,15 @@
+# kelmarosz_unoptimised_gtest_targets(<dir>): every target under <dir> that
+# links GoogleTest is compiled with -O0 (after the build type's own level).
+function(kelmarosz_unoptimised_gtest_targets dir)
+  get_property(targets DIRECTORY ${dir} PROPERTY BUILDSYSTEM_TARGETS)
+  foreach(t IN LISTS targets)
+    get_target_property(libs ${t} LINK_LIBRARIES)
+    if(libs MATCHES "GTest::")
+      target_compile_options(${t} PRIVATE -O0)
+    endif()
+  endforeach()
+  get_property(subdirs DIRECTORY ${dir} PROPERTY SUBDIRECTORIES)
+  foreach(d IN LISTS subdirs)
+    kelmarosz_unoptimised_gtest_targets(${d})
+  endforeach()
+endfunction()
