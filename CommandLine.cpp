@@ -24,12 +24,12 @@ std::string SampleDataDir() {
         exe[n] = '\0';
         std::string dir(exe);
         dir.erase(dir.rfind('/') + 1);
-        for (const char* rel : {"../" KELMAROSZ_DATA_INSTALL_DIR, "../data"}) {
+        for (const char* rel : {KELMAROSZ_DATA_FROM_BIN, "../data"}) {
             char real[PATH_MAX];
             if (realpath((dir + rel).c_str(), real) != nullptr) return real;
         }
     }
-    return KELMAROSZ_DATA_INSTALL_FULL_DIR;
+    return KELMAROSZ_DATA_INSTALL_DIR;
 }
 
 std::string HelpText() {
