@@ -37,17 +37,19 @@ give_up() {
   exit 1
 }
 
+# No questions from the packages' configuration (sudo would drop a variable
+# merely exported).
+run=(env DEBIAN_FRONTEND=noninteractive)
 if [ "$(id -u)" -eq 0 ]; then
-  run=()
+  :
 elif command -v sudo >/dev/null && { sudo -n true 2>/dev/null || [ -t 0 ]; }; then
   # sudo may ask for the password only where someone can type it.
-  run=(sudo)
+  run=(sudo "${run[@]}")
 else
   give_up "missing packages: ${missing[*]}; not root, and sudo is not available or needs a password."
 fi
 
 echo "setup: installing ${missing[*]}" >&2
-export DEBIAN_FRONTEND=noninteractive
 "${run[@]}" apt-get update -qq || give_up "apt-get update failed."
 "${run[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}" ||
   give_up "installing ${missing[*]} failed."

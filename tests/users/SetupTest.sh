@@ -78,7 +78,7 @@ expect_eq "root: status" 0 "$status"
 expect_line "root: apt-get" "$log" "apt-get install -y -q --no-install-recommends g++ make cmake libncurses-dev"
 run 1000 yes ok ""
 expect_eq "sudo: status" 0 "$status"
-expect_contains "sudo: apt-get" "$log" "^sudo apt-get install"
+expect_contains "sudo: apt-get" "$log" "^sudo env DEBIAN_FRONTEND=noninteractive apt-get install "
 
 # Nothing missing: nothing run, nothing printed.
 run 1000 no ok "g++ cmake make libncurses-dev"
