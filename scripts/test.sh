@@ -59,7 +59,7 @@ finish_tests() {
   wait "${tests_pid[$1]}"
   grep -Ev '^ +Start +[0-9]+: |^ *[0-9]+/[0-9]+ Test +#[0-9]+: .* +Passed +[0-9.]+ sec$' "$logdir/$1.log"
   count_ctest "$logdir/$1.log"
-  echo "== $1: tested in $((SECONDS - tests_start[$1])) s"
+  echo "== $1: tested in the background, done after $((SECONDS - tests_start[$1])) s"
 }
 
 if build build -DKELMAROSZ_BUILD_TESTS=ON -DKELMAROSZ_BUILD_BENCH=ON; then start_tests build; fi
