@@ -8,9 +8,11 @@
 #include <memory>
 #include <string>
 
+#include "ConsoleState.h"
 #include "Crt.h"
 #include "CrtDriver.h"
 #include "CrtKeys.h"
+#include "KeyEvents.h"
 #include "MemoryConsole.h"
 
 class CrtTest : public ::testing::Test {
@@ -18,15 +20,7 @@ protected:
     void Install(int width, int height) {
         con_ = std::make_unique<MemoryConsole>(width, height);
         SetPlatform(con_.get());
-        WindMinX = WindMinY = 1;
-        WindMaxX = static_cast<uint32_t>(width);
-        WindMaxY = static_cast<uint32_t>(height);
-        TextAttr = 0x07;
-        PendingKey = 0;
-        PendingExtended = false;
-        AltCodeMode = false;
-        AltCodeValue = 0;
-        CheckEOF = false;
+        ResetConsoleState(width, height);
     }
     void SetUp() override { Install(80, 25); }
     void TearDown() override { SetPlatform(nullptr); }
@@ -61,18 +55,3 @@ protected:
 
     std::unique_ptr<MemoryConsole> con_;
 };
-
-// Key events as the platform reports them.
-inline KeyEventRecord KeyDown(uint8_t ch, uint16_t scan, uint32_t state = 0, uint16_t vk = 0) {
-    KeyEventRecord k;
-    k.KeyDown = true;
-    k.VirtualKeyCode = vk;
-    k.VirtualScanCode = scan;
-    k.AsciiChar = ch;
-    k.ControlKeyState = state;
-    return k;
-}
-inline KeyEventRecord KeyUp(KeyEventRecord k) {
-    k.KeyDown = false;
-    return k;
-}

@@ -115,17 +115,25 @@ TEST_F(CrtTest, StartsFromTheConsoleCursor) {
     ExpectCursor(12, 7);
 }
 
-// A terminal that shrank leaves the window larger than the screen: nothing
-// may be written off the grid and the write must end.
+// A terminal that shrank leaves the window larger than the screen. The
+// cells on the screen get what lands on them; the calls for cells off it,
+// which the platform ignores, are only those of the bytes that fall there
+// (a character and an attribute each) and the cursor left after them; the
+// write ends. Clearing still clears the visible part.
 TEST_F(CrtTest, WindowLargerThanShrunkScreenIsSafe) {
-    Install(80, 25);
     Window(1, 1, 80, 25);
     Con().Grid().Resize(20, 5);
     Con().Grid().Cursor = Coord{19, 4};
-    Put(std::string(300, 'q') + "\r\n\r\n");
+    TextAttr = 0x1E;
+    Put("q" + std::string(99, 'r'));
+    EXPECT_EQ(Con().CharAt(19, 4), 'q');
+    EXPECT_EQ(Con().AttrAt(19, 4), 0x1E);
+    EXPECT_LE(Con().OutOfRangeCalls(), 2u * 99 + 1);
     ClrScr();
-    GotoXY(80, 25);
-    SUCCEED();
+    EXPECT_EQ(Row(4), std::string(20, ' '));
+    EXPECT_EQ(Con().AttrAt(19, 4), 0x1E);
+    GotoXY(80, 25);   // off the screen: the cursor stays on it
+    EXPECT_TRUE(Con().Grid().Inside(Con().Grid().Cursor.X, Con().Grid().Cursor.Y));
 }
 
 TEST_F(CrtTest, UnqueryableScreenWritesFromTopLeft) {

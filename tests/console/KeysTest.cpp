@@ -1,4 +1,5 @@
 // Key codes: extended keys, modifiers, Alt codes and the pending key.
+#include <string>
 #include <vector>
 
 #include "CrtFixture.h"
@@ -8,74 +9,86 @@ namespace {
 constexpr uint8_t ALT = LEFT_ALT_PRESSED, RALT = RIGHT_ALT_PRESSED, CTRL = LEFT_CTRL_PRESSED,
                   RCTRL = RIGHT_CTRL_PRESSED, SHIFT = SHIFT_PRESSED;
 
-struct RemapCase {
-    uint8_t scan;
-    uint8_t none, shift, ctrl, alt;
-    bool plain[4];   // none, shift, ctrl, alt
+// The code an extended key gives after its 0, by modifier group: "=" the
+// scan code itself, "+n" the scan code plus n, a number that code, and
+// "plain" a code that comes without the 0.
+struct RemapRow {
+    int First, Last;   // scan codes
+    const char* Key;
+    const char* None;
+    const char* Shift;
+    const char* Ctrl;
+    const char* Alt;
 };
 
-// The keys whose codes differ under some modifier; "plain" keys come
-// without the leading 0.
-const RemapCase RemapCases[] = {
-    {15, 15, 15, 148, 15, {}},
-    {28, 13, 13, 10, 166, {true, true, true, false}},
-    {53, 53, 53, 149, 164, {}},
-    {55, 55, 55, 150, 55, {}},
-    {71, 71, 71, 119, 151, {}},
-    {72, 72, 72, 141, 152, {}},
-    {73, 73, 73, 132, 153, {}},
-    {74, 74, 74, 142, 74, {}},
-    {75, 75, 75, 115, 155, {}},
-    {76, 76, 76, 143, 76, {}},
-    {77, 77, 77, 116, 157, {}},
-    {78, 78, 78, 78, 78, {}},
-    {79, 79, 79, 117, 159, {}},
-    {80, 80, 80, 145, 160, {}},
-    {81, 81, 81, 118, 161, {}},
-    {82, 82, 82, 146, 162, {}},
-    {83, 83, 83, 147, 163, {}},
-    {87, 133, 135, 137, 139, {}},
-    {88, 134, 136, 138, 140, {}},
+const RemapRow RemapTable[] = {
+    {2, 13, "1 ... 9, 0, -, = of the top row", "=", "=", "=", "+118"},
+    {15, 15, "Tab", "=", "=", "148", "="},
+    {28, 28, "Enter", "13 plain", "13 plain", "10 plain", "166"},
+    {53, 53, "/", "=", "=", "149", "164"},
+    {55, 55, "keypad *", "=", "=", "150", "="},
+    {59, 68, "F1-F10", "=", "+25", "+35", "+45"},
+    {71, 71, "Home, keypad 7", "=", "=", "119", "151"},
+    {72, 72, "Up, keypad 8", "=", "=", "141", "152"},
+    {73, 73, "PgUp, keypad 9", "=", "=", "132", "153"},
+    {74, 74, "keypad -", "=", "=", "142", "="},
+    {75, 75, "Left, keypad 4", "=", "=", "115", "155"},
+    {76, 76, "keypad 5", "=", "=", "143", "="},
+    {77, 77, "Right, keypad 6", "=", "=", "116", "157"},
+    {78, 78, "keypad +", "=", "=", "=", "="},
+    {79, 79, "End, keypad 1", "=", "=", "117", "159"},
+    {80, 80, "Down, keypad 2", "=", "=", "145", "160"},
+    {81, 81, "PgDn, keypad 3", "=", "=", "118", "161"},
+    {82, 82, "Ins, keypad 0", "=", "=", "146", "162"},
+    {83, 83, "Del, keypad .", "=", "=", "147", "163"},
+    {87, 87, "F11", "133", "135", "137", "139"},
+    {88, 88, "F12", "134", "136", "138", "140"},
 };
 
-void ExpectRemap(uint8_t scan, uint8_t mods, uint8_t code, bool plain) {
-    PendingExtended = true;
-    EXPECT_EQ(RemapScanCode(scan, mods), code) << "scan " << int(scan) << " mods " << int(mods);
-    EXPECT_EQ(PendingExtended, !plain) << "scan " << int(scan) << " mods " << int(mods);
+struct Expected {
+    int Code;
+    bool Plain;
+};
+
+Expected Read(const char* cell, int scan) {
+    const std::string s = cell;
+    const bool plain = s.find("plain") != std::string::npos;
+    if (s == "=") return {scan, false};
+    if (s[0] == '+') return {scan + std::stoi(s.substr(1)), plain};
+    return {std::stoi(s), plain};
 }
 
-TEST_F(CrtTest, RemapScanCodeTable) {
-    for (const RemapCase& c : RemapCases) {
-        ExpectRemap(c.scan, 0, c.none, c.plain[0]);
-        ExpectRemap(c.scan, SHIFT, c.shift, c.plain[1]);
-        ExpectRemap(c.scan, CTRL, c.ctrl, c.plain[2]);
-        ExpectRemap(c.scan, RCTRL, c.ctrl, c.plain[2]);
-        ExpectRemap(c.scan, ALT, c.alt, c.plain[3]);
-        ExpectRemap(c.scan, RALT, c.alt, c.plain[3]);
-    }
-}
+// The modifier bits of each group, the lock keys' bits (which belong to no
+// group) and combinations that show the order Alt, Ctrl, Shift.
+struct Group {
+    const char* RemapRow::*Cell;
+    std::vector<uint8_t> Mods;
+};
 
-TEST_F(CrtTest, RemapScanCodeRanges) {
-    for (uint8_t scan = 2; scan <= 13; scan++) {
-        ExpectRemap(scan, 0, scan, false);
-        ExpectRemap(scan, SHIFT, scan, false);
-        ExpectRemap(scan, CTRL, scan, false);
-        ExpectRemap(scan, ALT, static_cast<uint8_t>(scan + 118), false);
-    }
-    for (uint8_t scan = 59; scan <= 68; scan++) {
-        ExpectRemap(scan, 0, scan, false);
-        ExpectRemap(scan, SHIFT, static_cast<uint8_t>(scan + 25), false);
-        ExpectRemap(scan, CTRL, static_cast<uint8_t>(scan + 35), false);
-        ExpectRemap(scan, ALT, static_cast<uint8_t>(scan + 45), false);
-    }
-}
+const Group Groups[] = {
+    {&RemapRow::None, {0, NUMLOCK_ON | CAPSLOCK_ON | SCROLLLOCK_ON}},
+    {&RemapRow::Shift, {SHIFT, SHIFT | CAPSLOCK_ON}},
+    {&RemapRow::Ctrl, {CTRL, RCTRL, CTRL | SHIFT}},
+    {&RemapRow::Alt, {ALT, RALT, ALT | CTRL | SHIFT, RALT | RCTRL}},
+};
 
-TEST_F(CrtTest, RemapModifierPrecedenceAndUnknownCodes) {
-    ExpectRemap(59, ALT | CTRL | SHIFT, 104, false);   // Alt first
-    ExpectRemap(59, CTRL | SHIFT, 94, false);          // then Ctrl
-    ExpectRemap(28, CTRL | SHIFT, 10, true);
-    for (uint8_t scan : {0, 1, 14, 16, 30, 54, 69, 84, 89, 200, 255})
-        for (uint8_t mods : {0, int(SHIFT), int(CTRL), int(ALT)}) ExpectRemap(scan, mods, scan, false);
+// Every scan code under every modifier group: the codes of the table, and
+// the scan code unchanged for a key the table does not name.
+TEST_F(CrtTest, RemapScanCodeGivesTheCodesOfTheTable) {
+    for (int scan = 0; scan <= 255; scan++) {
+        const RemapRow* row = nullptr;
+        for (const RemapRow& r : RemapTable)
+            if (scan >= r.First && scan <= r.Last) row = &r;
+        for (const Group& g : Groups) {
+            const Expected want = row ? Read(row->*g.Cell, scan) : Expected{scan, false};
+            for (uint8_t mods : g.Mods) {
+                PendingExtended = true;
+                EXPECT_EQ(RemapScanCode(static_cast<uint8_t>(scan), mods), want.Code)
+                    << (row ? row->Key : "unnamed") << ", scan " << scan << ", mods " << int(mods);
+                EXPECT_EQ(PendingExtended, !want.Plain) << "scan " << scan << ", mods " << int(mods);
+            }
+        }
+    }
 }
 
 struct KeyCase {

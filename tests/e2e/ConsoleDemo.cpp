@@ -3,17 +3,20 @@
 //   colours    a page in black on light grey with bright, coloured and blinking lines
 //   hungarian  Windows-1250 accented letters
 //   wrap       a full row, a line end, then enough lines to scroll the window
-//   keys       prints the code of every key until a second Enter or 'q'
+//   keys       "ready", then the code of every key until a second Enter or 'q'
 //   readline   reads one line through Input and echoes it in brackets
 //   wait       "ready", then one key wait
-//   pause      a five-second pause
+//   pause [ms] a pause of ms milliseconds, five seconds when not given
 //   error      a page, then run-time error 201 from a small routine
 //   fault      a page, then an access violation (run-time error 216)
 //   page       a page of the program's kind (title, 9 x 9 table), then scrolls ten lines
 //   nothing    only start and end (what those cost on their own)
 // The screens that are inspected end with a key wait, so the test can look at
-// them while the program still owns the terminal.
+// them while the program still owns the terminal. The terminal is set up
+// before the first line is written: a test that waits for that line (the
+// "ready" line, the prompt) may then send keys.
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 
 #include "Crt.h"
@@ -99,6 +102,7 @@ void Wrap() {
 }
 
 void Keys() {
+    Writeln("ready");
     int enters = 0;
     for (;;) {
         uint8_t k = ReadKey();
@@ -131,9 +135,11 @@ void Wait() {
     Writeln("got it");
 }
 
+int PauseMs = 5000;
+
 void Pause() {
     Writeln("pausing");
-    Delay(5000);
+    Delay(static_cast<uint16_t>(PauseMs));
     Writeln("awake");
 }
 
@@ -197,7 +203,7 @@ struct Scenario {
     void (*Run)();
 };
 
-const Scenario kScenarios[] = {
+const Scenario Scenarios[] = {
     {"colours", Colours}, {"hungarian", Hungarian}, {"wrap", Wrap},   {"keys", Keys},
     {"readline", ReadLine}, {"wait", Wait},         {"pause", Pause}, {"error", Error},
     {"page", Page},         {"nothing", [] {}},  {"fault", Fault},
@@ -209,8 +215,9 @@ int main(int argc, char** argv) {
     static const ModuleInfo modules[] = {SystemModule, LineInfoModule, CrtModule};
     InitModules(modules, 3);
     const char* which = argc > 1 ? argv[1] : "";
+    if (argc > 2) PauseMs = std::atoi(argv[2]);
     bool found = false;
-    for (const Scenario& s : kScenarios) {
+    for (const Scenario& s : Scenarios) {
         if (std::strcmp(s.Name, which) == 0) {
             s.Run();
             found = true;

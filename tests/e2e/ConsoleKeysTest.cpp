@@ -1,7 +1,9 @@
 // Keys typed on a real terminal reach ReadKey as the codes a PC keyboard
 // gives: the escape sequences tmux sends for its named keys, and the
 // sequences each terminal type's own terminfo entry names. Plus the line
-// editor as a user drives it.
+// editor as a user drives it. (Sequences arriving in pieces, and a lone Esc
+// told from a sequence by the time between bytes, are the key decoder's
+// tests, on its clock.)
 #include <cstdio>
 #include <ostream>
 #include <string>
@@ -10,23 +12,14 @@
 #include <gtest/gtest.h>
 
 #include "ConsolePane.h"
+#include "TerminalTypes.h"
 
 namespace {
 
-const char* const kTerms[] = {"xterm-256color", "tmux-256color", "linux"};
-
-std::string TermName(const ::testing::TestParamInfo<const char*>& info) {
-    std::string s = info.param;
-    for (char& c : s)
-        if (c == '-') c = '_';
-    return s;
-}
-
-// The keys scenario prints each code and a space; the text is on row 1.
+// The keys scenario prints "ready", then each code and a space on row 2.
 std::string Codes(ConsolePane& pane) {
-    if (!pane.WaitFor("bye")) return "(no end)";
-    std::vector<std::string> rows = pane.Rows();
-    return rows.empty() ? "" : rows[0];
+    if (!pane.WaitForText("bye")) return "(no end)";
+    return pane.Row(1);
 }
 
 struct NamedKey {
@@ -35,7 +28,7 @@ struct NamedKey {
 };
 
 // Named keys as tmux sends them (the same bytes whatever TERM says inside).
-const NamedKey kNamedKeys[] = {
+const NamedKey NamedKeys[] = {
     {"F1", "0 59"},     {"Up", "0 72"},       {"Home", "0 71"},     {"BTab", "0 15"},
     {"S-F1", "0 84"},   {"C-Home", "0 119"},  {"F12", "0 134"},     {"End", "0 79"},
     {"PPage", "0 73"},  {"NPage", "0 81"},    {"DC", "0 83"},       {"IC", "0 82"},
@@ -51,19 +44,19 @@ TEST_P(ConsoleKeys, TmuxNamedKeysGiveThePcCodes) {
     DemoRun run{GetParam(), "keys"};
     run.Width = 200;
     ConsolePane pane(run);
-    PauseMs(300);   // the demo sets the terminal's modes before the first key
-    std::string expected;
-    for (const NamedKey& k : kNamedKeys) {
-        pane.Keys(k.TmuxName);
-        PauseMs(20);
+    ASSERT_TRUE(pane.WaitForText("ready")) << pane.Screen();
+    std::string names, expected;
+    for (const NamedKey& k : NamedKeys) {
+        names += std::string(k.TmuxName) + " ";
         expected += std::string(k.Codes) + " ";
     }
-    // A lone Esc is told from the start of a sequence by a short gap.
-    pane.Keys("Escape");
-    PauseMs(200);
-    pane.Keys("q");
-    expected += "27 113";
-    EXPECT_EQ(Codes(pane), expected);
+    // A lone Esc last: the q after it must wait until the Esc has been read
+    // as a key of its own, or the two make Alt+q.
+    pane.SendKeys(names + "Escape");
+    expected += "27 ";
+    ASSERT_TRUE(pane.WaitForRow(1, expected.substr(0, expected.size() - 1))) << pane.Screen();
+    pane.SendKeys("q");
+    EXPECT_EQ(Codes(pane), expected + "113");
     EXPECT_EQ(pane.WaitForEnd(), 0);
     EXPECT_TRUE(pane.ModesSame());
 }
@@ -86,7 +79,7 @@ struct CapKey {
     const char* Codes;
 };
 
-const CapKey kCapKeys[] = {
+const CapKey CapKeys[] = {
     {"kf1", "0 59"},   {"kf10", "0 68"},  {"kcuu1", "0 72"}, {"kcud1", "0 80"},
     {"kcub1", "0 75"}, {"kcuf1", "0 77"}, {"khome", "0 71"}, {"kend", "0 79"},
     {"kich1", "0 82"}, {"kdch1", "0 83"}, {"kpp", "0 73"},   {"knp", "0 81"},
@@ -97,37 +90,21 @@ TEST_P(ConsoleKeys, TerminfoKeyStringsGiveThePcCodes) {
     DemoRun run{GetParam(), "keys"};
     run.Width = 200;
     ConsolePane pane(run);
-    PauseMs(300);
-    std::string expected;
-    for (const CapKey& k : kCapKeys) {
-        std::string bytes = Terminfo(GetParam(), k.Cap);
-        if (bytes.empty()) continue;   // the entry has no such key
-        pane.Bytes(bytes);
-        PauseMs(20);
+    std::string bytes, expected;
+    for (const CapKey& k : CapKeys) {
+        std::string sequence = Terminfo(GetParam(), k.Cap);
+        if (sequence.empty()) continue;   // the entry has no such key
+        bytes += sequence;
         expected += std::string(k.Codes) + " ";
     }
-    pane.Keys("q");
-    expected += "113";
-    EXPECT_EQ(Codes(pane), expected);
+    ASSERT_TRUE(pane.WaitForText("ready")) << pane.Screen();
+    pane.SendBytes(bytes + "q");
+    EXPECT_EQ(Codes(pane), expected + "113");
     EXPECT_EQ(pane.WaitForEnd(), 0);
 }
 
-// A sequence that arrives in pieces is still one key, never ESC and letters.
-TEST_P(ConsoleKeys, SequenceInPiecesIsOneKey) {
-    ConsolePane pane({GetParam(), "keys"});
-    PauseMs(300);
-    pane.Bytes("\x1b[");
-    PauseMs(20);
-    pane.Bytes("1;5");
-    PauseMs(20);
-    pane.Bytes("H");   // Ctrl+Home in the xterm form
-    PauseMs(20);
-    pane.Keys("q");
-    EXPECT_EQ(Codes(pane), "0 119 113");
-    EXPECT_EQ(pane.WaitForEnd(), 0);
-}
-
-INSTANTIATE_TEST_SUITE_P(Terms, ConsoleKeys, ::testing::ValuesIn(kTerms), TermName);
+INSTANTIATE_TEST_SUITE_P(Terms, ConsoleKeys, ::testing::ValuesIn(Terms),
+                         [](const auto& info) { return TermTestName(info.param); });
 
 // Standard input from a file while the screen is a terminal: the file's bytes
 // are the keys, escape sequences decoded the same way, CR LF one Enter.
@@ -147,17 +124,19 @@ TEST(ConsoleKeysFromFile, FileBytesAreKeys) {
 
 struct EditCase {
     const char* Name;
-    std::vector<std::string> Steps;   // "=text" literal, otherwise a tmux key name
-    const char* Line;                 // what the demo echoes in brackets
+    // "=text" typed as it is, "~text" wait until the line shows text (before
+    // a lone Esc and after it), otherwise a tmux key name.
+    std::vector<std::string> Steps;
+    const char* Line;   // what the demo echoes in brackets
 };
 
-const EditCase kEditCases[] = {
+const EditCase EditCases[] = {
     {"OverwriteAfterLeft", {"=abc", "Left", "Left", "=X", "Enter"}, "aXc"},
     {"BackspaceAtEnd", {"=hello", "BSpace", "Enter"}, "hell"},
     {"BackspaceInsideDoesNothing", {"=abc", "Left", "BSpace", "Enter"}, "abc"},
     {"HomeThenOverwrite", {"=hello", "Home", "=J", "Enter"}, "Jello"},
     {"EndAfterHome", {"=ab", "Home", "End", "=c", "Enter"}, "abc"},
-    {"EscErasesLine", {"=zzz", "Escape", "=ok", "Enter"}, "ok"},
+    {"EscErasesLine", {"=zzz", "~zzz", "Escape", "~", "=ok", "Enter"}, "ok"},
     {"CtrlYErasesLine", {"=zzz", "C-y", "=ok", "Enter"}, "ok"},
     {"CtrlZIgnored", {"=a", "C-z", "=b", "Enter"}, "ab"},
     {"ArrowsUpDownIgnored", {"=a", "Up", "Down", "F1", "=b", "Enter"}, "ab"},
@@ -172,16 +151,16 @@ class ConsoleLineEditor : public ::testing::TestWithParam<EditCase> {};
 TEST_P(ConsoleLineEditor, EditsAsTyped) {
     const EditCase& c = GetParam();
     ConsolePane pane({"xterm-256color", "readline"});
-    ASSERT_TRUE(pane.WaitFor("name:"));
-    PauseMs(100);
+    ASSERT_TRUE(pane.WaitForText("name:"));
     for (const std::string& s : c.Steps) {
-        if (s[0] == '=') pane.Literal(s.substr(1));
-        else pane.Keys(s);
-        PauseMs(s == "Escape" ? 200 : 30);
+        if (s[0] == '=') pane.SendLiteral(s.substr(1));
+        else if (s[0] == '~') ASSERT_TRUE(pane.WaitForRow(0, s.size() > 1 ? "name: " + s.substr(1) : "name:"))
+            << pane.Screen();
+        else pane.SendKeys(s);
     }
     std::string want = std::string("[") + c.Line + "]";
-    ASSERT_TRUE(pane.WaitFor(want)) << c.Name;
-    std::vector<std::string> rows = pane.Rows();
+    ASSERT_TRUE(pane.WaitForText(want)) << c.Name;
+    std::vector<std::string> rows = pane.Lines();
     ASSERT_GE(rows.size(), 2u);
     // The echo on the prompt row shows the line as it ended up.
     EXPECT_EQ(rows[0], std::string("name: ") + c.Line);
@@ -189,7 +168,7 @@ TEST_P(ConsoleLineEditor, EditsAsTyped) {
     EXPECT_EQ(pane.WaitForEnd(), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Demo, ConsoleLineEditor, ::testing::ValuesIn(kEditCases),
+INSTANTIATE_TEST_SUITE_P(Demo, ConsoleLineEditor, ::testing::ValuesIn(EditCases),
                          [](const auto& info) { return std::string(info.param.Name); });
 
 }  // namespace

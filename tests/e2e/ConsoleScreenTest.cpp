@@ -7,17 +7,9 @@
 #include <gtest/gtest.h>
 
 #include "ConsolePane.h"
+#include "TerminalTypes.h"
 
 namespace {
-
-const char* const kTerms[] = {"xterm-256color", "tmux-256color", "linux"};
-
-std::string TermName(const ::testing::TestParamInfo<const char*>& info) {
-    std::string s = info.param;
-    for (char& c : s)
-        if (c == '-') c = '_';
-    return s;
-}
 
 // The colours a cell shows, in ANSI numbering, with a bright background
 // accepted as the blink attribute on terminals of eight colours.
@@ -57,7 +49,7 @@ class ConsoleScreen : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(ConsoleScreen, PageColoursShowAsThePcColoursTheyMean) {
     ConsolePane pane({GetParam(), "colours"});
-    ASSERT_TRUE(pane.WaitFor("done"));
+    ASSERT_TRUE(pane.WaitForText("done"));
     std::vector<StyledLine> lines = pane.Styled();
     ASSERT_GE(lines.size(), 25u);
     ExpectAttr(lines[0], 0, 19, 0x70, "plain line");
@@ -73,7 +65,7 @@ TEST_P(ConsoleScreen, PageColoursShowAsThePcColoursTheyMean) {
     for (int y : {0, 10, 24})
         for (size_t x = 80; x < lines[y].size(); x++)
             EXPECT_EQ(lines[y][x].Bg, -1) << "row " << y + 1 << " column " << x + 1;
-    pane.Keys("Space");
+    pane.SendKeys("Space");
     EXPECT_EQ(pane.WaitForEnd(), 0);
     EXPECT_TRUE(pane.ModesSame());
 }
@@ -81,21 +73,21 @@ TEST_P(ConsoleScreen, PageColoursShowAsThePcColoursTheyMean) {
 TEST_P(ConsoleScreen, WindowsTwelveFiftyLettersShowAsLetters) {
     for (const char* locale : {"C.UTF-8", "C"}) {
         ConsolePane pane({GetParam(), "hungarian", "", locale});
-        ASSERT_TRUE(pane.WaitFor("\xC3\x9Cres")) << locale;
-        std::vector<std::string> rows = pane.Rows();
+        ASSERT_TRUE(pane.WaitForText("\xC3\x9Cres")) << locale;
+        std::vector<std::string> rows = pane.Lines();
         ASSERT_GE(rows.size(), 3u);
         EXPECT_EQ(rows[0], "F\xC3\xA1jln\xC3\xA9v") << locale;
         EXPECT_EQ(rows[1], "siker\xC3\xBClt") << locale;
         EXPECT_EQ(rows[2], "\xC3\x9Cres") << locale;
-        pane.Keys("Enter");
+        pane.SendKeys("Enter");
         EXPECT_EQ(pane.WaitForEnd(), 0) << locale;
     }
 }
 
 TEST_P(ConsoleScreen, FullRowWrapsAndTheWindowScrollsAtItsBottom) {
     ConsolePane pane({GetParam(), "wrap"});
-    ASSERT_TRUE(pane.WaitFor("after"));
-    std::vector<std::string> rows = pane.Rows();
+    ASSERT_TRUE(pane.WaitForText("after"));
+    std::vector<std::string> rows = pane.Lines();
     std::string digits;
     for (int i = 0; i < 80; i++) digits += static_cast<char>('0' + i % 10);
     ASSERT_GE(rows.size(), 3u);
@@ -103,10 +95,11 @@ TEST_P(ConsoleScreen, FullRowWrapsAndTheWindowScrollsAtItsBottom) {
     EXPECT_EQ(rows[1], "") << "a line end right after a full row leaves one empty row";
     EXPECT_EQ(rows[2], "after");
 
-    pane.Keys("Space");
-    ASSERT_TRUE(pane.WaitFor("line 30"));
-    PauseMs(100);
-    rows = pane.Rows();
+    pane.SendKeys("Space");
+    // The last line and the first one still shown: the whole scroll is there.
+    ASSERT_TRUE(pane.WaitUntil([&] { return pane.Row(23) == "line 30" && pane.Row(0) == "line 7"; }))
+        << pane.Screen();
+    rows = pane.Lines();
     ASSERT_GE(rows.size(), 25u);
     // 34 rows were written into 25: nine scrolled off the top.
     EXPECT_EQ(rows[0], "line 7");
@@ -115,11 +108,12 @@ TEST_P(ConsoleScreen, FullRowWrapsAndTheWindowScrollsAtItsBottom) {
     std::vector<StyledLine> lines = pane.Styled();
     ASSERT_GE(lines.size(), 25u);
     ExpectAttr(lines[24], 0, 80, 0x70, "row uncovered by the scroll");
-    pane.Keys("Space");
+    pane.SendKeys("Space");
     EXPECT_EQ(pane.WaitForEnd(), 0);
     EXPECT_TRUE(pane.ModesSame());
 }
 
-INSTANTIATE_TEST_SUITE_P(Terms, ConsoleScreen, ::testing::ValuesIn(kTerms), TermName);
+INSTANTIATE_TEST_SUITE_P(Terms, ConsoleScreen, ::testing::ValuesIn(Terms),
+                         [](const auto& info) { return TermTestName(info.param); });
 
 }  // namespace

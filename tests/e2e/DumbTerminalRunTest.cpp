@@ -46,7 +46,7 @@ TEST(DumbTerminal, PagesArePlainLinesWithoutEscapes) {
     FakeTerminal t(setup);
     ASSERT_TRUE(t.Started());
     const std::string prompt = "Fájlnév (*.dat, opcionális: 4x8_1,5x3,8_ures):";
-    ASSERT_TRUE(t.WaitForRaw(prompt, kPtyStartMs)) << t.Raw() << t.Stderr();
+    ASSERT_TRUE(t.WaitForRaw(prompt, PtyStartMs)) << t.Raw() << t.Stderr();
     t.Send("pelda_2x3\r");
     // Each key wait's page, then the key that ends it.
     for (const char* page : {"   2   7   0   0", "   2   *", "   2  -6   0   0", "   2  -6 -12 -12",

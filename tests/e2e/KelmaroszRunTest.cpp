@@ -4,24 +4,21 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <sstream>
-#include <thread>
-#include <chrono>
-#include <algorithm>
 
-#include "StyledCapture.h"
+#include "Files.h"
 #include "TmuxSession.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-const std::string kPrompt = "Fájlnév (*.dat, opcionális: 4x8_1,5x3,8_ures):";
-const std::string kInputTitle = std::string(24, ' ') + "Kelmarosz keresése -- beolvasás";
+const std::string Prompt = "Fájlnév (*.dat, opcionális: 4x8_1,5x3,8_ures):";
+const std::string InputTitle = std::string(24, ' ') + "Kelmarosz keresése -- beolvasás";
 
 // "$" and 16 capital hexadecimal digits at pos.
 bool HexAddrAt(const std::string& s, size_t pos) {
@@ -50,36 +47,25 @@ bool IsTraceLine(const std::string& line, const std::string& routine, const std:
 class KelmaroszRun : public ::testing::Test {
 protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/kelmarosz-e2e-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir_ = tmpl;
+        ASSERT_FALSE(dir_.Path().empty());
         for (const auto& e : fs::directory_iterator(KELMAROSZ_DATA_DIR))
-            if (e.path().extension() == ".dat") fs::copy_file(e.path(), dir_ / e.path().filename());
+            if (e.path().extension() == ".dat") fs::copy_file(e.path(), dir_.File(e.path().filename()));
     }
     void TearDown() override {
         tmux_.reset();   // kills the server, also after a failed assertion
-        fs::remove_all(dir_);
     }
 
     // Starts the program in the data copy, its standard error into err.txt.
     void Start(const std::string& redirections = "2>err.txt", bool waitForPrompt = true) {
         tmux_ = std::make_unique<TmuxSession>(
-            "'" + std::string(KELMAROSZ_EXE) + "' " + redirections, dir_.string());
+            "'" + std::string(KELMAROSZ_EXE) + "' " + redirections, dir_.Path());
         ASSERT_TRUE(tmux_->Started());
         if (waitForPrompt) {
-            ASSERT_TRUE(tmux_->WaitForText(kPrompt)) << tmux_->Screen();
+            ASSERT_TRUE(tmux_->WaitForText(Prompt)) << tmux_->Screen();
         }
     }
-    static void Pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
-    void File(const std::string& name, const std::string& content) {
-        std::ofstream(dir_ / name, std::ios::binary) << content;
-    }
-    std::string ReadFile(const std::string& name) {
-        std::ifstream in(dir_ / name, std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
+    void File(const std::string& name, const std::string& content) { WriteWholeFile(dir_.File(name), content); }
+    std::string ReadFile(const std::string& name) { return ReadWholeFile(dir_.File(name)); }
     void Open(const std::string& name) {
         tmux_->SendLiteral(name);
         tmux_->SendKeys("Enter");
@@ -108,16 +94,16 @@ protected:
         EXPECT_EQ(tmux_->ExitStatus(), status);
     }
 
-    fs::path dir_;
+    TempDir dir_;
     std::unique_ptr<TmuxSession> tmux_;
 };
 
 TEST_F(KelmaroszRun, WholeRunOfTheTwoByThreeExample) {
     Start();
-    ExpectRows(0, {kInputTitle, kPrompt});
+    ExpectRows(0, {InputTitle, Prompt});
     Open("pelda_2x3");
     ASSERT_TRUE(tmux_->WaitForText("   2   7   0   0"));
-    ExpectRows(1, {kPrompt + "pelda_2x3", "A beolvasás sikerült.", "", "       1   2   3",
+    ExpectRows(1, {Prompt + "pelda_2x3", "A beolvasás sikerült.", "", "       1   2   3",
                    "   1   0   5   0", "   2   7   0   0", ""});
 
     Next("Üres-nem üres:");
@@ -152,7 +138,7 @@ TEST_F(KelmaroszRun, TableNumbersAndCellsHaveTheirColours) {
     Start();
     Open("pelda_2x3");
     ASSERT_TRUE(tmux_->WaitForText("   2   7   0   0"));
-    std::vector<StyledLine> rows = ParseStyledCapture(tmux_->CaptureStyled());
+    std::vector<StyledLine> rows = tmux_->Styled();
     ASSERT_GT(rows.size(), 6u);
     auto expect = [&](int y, int x0, int x1, int fg) {
         for (int x = x0; x < x1; x++) {
@@ -175,7 +161,7 @@ TEST_F(KelmaroszRun, EnterOpensTheDefaultFile) {
     Start();
     tmux_->SendKeys("Enter");
     ASSERT_TRUE(tmux_->WaitForText("   1   1   0   2   3   0   0   0   0"));
-    EXPECT_EQ(tmux_->Row(1), kPrompt);
+    EXPECT_EQ(tmux_->Row(1), Prompt);
     Next("Üres-nem üres:");
     Next("Alapkonverzió után:");
     Next("Rész-összegek mátrixa:");
@@ -189,8 +175,8 @@ TEST_F(KelmaroszRun, EnterOpensTheDefaultFile) {
 TEST_F(KelmaroszRun, AMissingNameRepeatsThePromptOnTheNextLine) {
     Start();
     Open("nincs_ilyen");
-    ASSERT_TRUE(tmux_->WaitForRow(2, kPrompt));
-    EXPECT_EQ(tmux_->Row(1), kPrompt + "nincs_ilyen");
+    ASSERT_TRUE(tmux_->WaitForRow(2, Prompt));
+    EXPECT_EQ(tmux_->Row(1), Prompt + "nincs_ilyen");
     Open("pelda_2x3");
     ASSERT_TRUE(tmux_->WaitForText("A beolvasás sikerült."));
     EXPECT_EQ(tmux_->Row(3), "A beolvasás sikerült.");
@@ -199,10 +185,12 @@ TEST_F(KelmaroszRun, AMissingNameRepeatsThePromptOnTheNextLine) {
 TEST_F(KelmaroszRun, TheLineEditorsKeysEditTheName) {
     Start();
     // Esc clears, Backspace drops the last letter, Home and typing overwrite.
-    // A lone Escape is told from the start of a key's sequence by a pause.
+    // A lone Escape is told from the start of a key's sequence by the time
+    // before the next key: that key goes out once the line is cleared.
     tmux_->SendLiteral("szemet");
+    ASSERT_TRUE(tmux_->WaitForRow(1, Prompt + "szemet")) << tmux_->Screen();
     tmux_->SendKeys("Escape");
-    Pause(200);
+    ASSERT_TRUE(tmux_->WaitForRow(1, Prompt)) << tmux_->Screen();
     tmux_->SendLiteral("pelda_2x4");
     tmux_->SendKeys("BSpace");
     tmux_->SendLiteral("3");
@@ -210,7 +198,7 @@ TEST_F(KelmaroszRun, TheLineEditorsKeysEditTheName) {
     tmux_->SendLiteral("p");
     tmux_->SendKeys("End Enter");
     ASSERT_TRUE(tmux_->WaitForText("A beolvasás sikerült.")) << tmux_->Screen();
-    EXPECT_EQ(tmux_->Row(1), kPrompt + "pelda_2x3");
+    EXPECT_EQ(tmux_->Row(1), Prompt + "pelda_2x3");
 }
 
 TEST_F(KelmaroszRun, NoEmptyCellEndsWithExitCodeOne) {
@@ -244,7 +232,7 @@ TEST_F(KelmaroszRun, TenthRowEndsWithRunTimeError201AndAReport) {
     EXPECT_TRUE(IsTraceLine(lines[2], "main", "kelmarosz.cpp")) << err;
     EXPECT_EQ(lines.back(), "") << err;
     // The screen keeps the input page.
-    EXPECT_TRUE(tmux_->WaitForText(kPrompt + "tiz"));
+    EXPECT_TRUE(tmux_->WaitForText(Prompt + "tiz"));
 }
 
 TEST_F(KelmaroszRun, DecimalPointEndsWithRunTimeError106) {
@@ -255,15 +243,13 @@ TEST_F(KelmaroszRun, DecimalPointEndsWithRunTimeError106) {
 }
 
 // The screen is reached through standard output only, so with it redirected
-// nothing shows; the keys still come from the terminal, typed blind here.
+// nothing shows; the keys still come from the terminal, typed blind here
+// (all at once, once the program reads keys: keys typed ahead are kept).
 TEST_F(KelmaroszRun, RedirectedStandardOutputStaysEmpty) {
     Start("> out.txt 2>err.txt", false);
-    Pause(300);
+    ASSERT_TRUE(tmux_->WaitForKeyMode());
     Open("pelda_2x3");
-    for (int i = 0; i < 5; i++) {
-        Pause(300);
-        tmux_->SendKeys("Space");
-    }
+    tmux_->SendKeys("Space Space Space Space Space");
     ExpectExit(0);
     EXPECT_EQ(ReadFile("out.txt"), "");
     EXPECT_EQ(ReadFile("err.txt"), "");
@@ -274,7 +260,7 @@ TEST_F(KelmaroszRun, AHungarianNameTypedInTheTerminalOpensThatFile) {
     Start();
     Open("árvíztűrő");
     ASSERT_TRUE(tmux_->WaitForText("A beolvasás sikerült.")) << tmux_->Screen();
-    EXPECT_EQ(tmux_->Row(1), kPrompt + "árvíztűrő");
+    EXPECT_EQ(tmux_->Row(1), Prompt + "árvíztűrő");
     Next("Üres-nem üres:");
     Next("Alapkonverzió után:");
     Next("Rész-összegek mátrixa:");

@@ -5,30 +5,26 @@
 // reported as a key. tmux cannot stand in here: it does not speak kitty.
 #include <signal.h>
 #include <sys/wait.h>
-#include <termios.h>
 
 #include <chrono>
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "ConsolePane.h"
 #include "FakeTerminal.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr int kStartMs = kPtyStartMs;
-constexpr int kStepMs = kPtyStepMs;
-
-const std::string kQuery = "\x1b[6n\x1b[?u\x1b[c";   // position, kitty flags, device attributes
-const std::string kPush = "\x1b[>";                   // ESC [ > flags u
-const std::string kPop = "\x1b[<u";
-const std::string kKeypadOn = "\x1b[?1h\x1b=";        // xterm-256color smkx
-const std::string kKeypadOff = "\x1b[?1l\x1b>";       // rmkx
-const std::string kCursorVisible = "\x1b[?25h";       // the end of cnorm
+const std::string Query = "\x1b[6n\x1b[?u\x1b[c";   // position, kitty flags, device attributes
+const std::string Push = "\x1b[>";                   // ESC [ > flags u
+const std::string Pop = "\x1b[<u";
+const std::string KeypadOn = "\x1b[?1h\x1b=";        // xterm-256color smkx
+const std::string KeypadOff = "\x1b[?1l\x1b>";       // rmkx
+const std::string CursorVisible = "\x1b[?25h";       // the end of cnorm
 
 size_t Count(const std::string& hay, const std::string& needle) {
     size_t n = 0;
@@ -38,18 +34,14 @@ size_t Count(const std::string& hay, const std::string& needle) {
 
 // A kitty flags push: ESC [ > digits u.
 bool HasPush(const std::string& raw) {
-    for (size_t at = raw.find(kPush); at != std::string::npos; at = raw.find(kPush, at + 1)) {
-        size_t j = at + kPush.size();
+    for (size_t at = raw.find(Push); at != std::string::npos; at = raw.find(Push, at + 1)) {
+        size_t j = at + Push.size();
         while (j < raw.size() && raw[j] >= '0' && raw[j] <= '9') j++;
-        if (j > at + kPush.size() && j < raw.size() && raw[j] == 'u') return true;
+        if (j > at + Push.size() && j < raw.size() && raw[j] == 'u') return true;
     }
     return false;
 }
 
-bool SameModes(const termios& a, const termios& b) {
-    return a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag && a.c_cflag == b.c_cflag &&
-           a.c_lflag == b.c_lflag && std::memcmp(a.c_cc, b.c_cc, sizeof a.c_cc) == 0;
-}
 
 // Kitty's forms for the keys the cases type (flags 27 on: presses without an
 // event type, releases with ":3", modifiers as 1 + Shift 1, Alt 2, Ctrl 4).
@@ -78,17 +70,17 @@ std::string AltCode(const std::vector<int>& digits, const std::string& altReleas
 
 // Waits for the start-up query and answers it as the given terminal would.
 void AnswerQuery(FakeTerminal& t, const std::vector<std::string>& answerChunks) {
-    ASSERT_TRUE(t.WaitForRaw(kQuery, kStartMs)) << "no start-up query; output: " << t.Raw()
+    ASSERT_TRUE(t.WaitForRaw(Query, PtyStartMs)) << "no start-up query; output: " << t.Raw()
                                                << "\nstderr: " << t.Stderr();
     for (const std::string& chunk : answerChunks) t.Send(chunk);
 }
 
 TEST(KittyPty, KeysAltCodesAndModifiersOnAKittyTerminal) {
-    FakeTerminal t("keys");
+    DemoOnPty t("keys");
     ASSERT_TRUE(t.Started());
     ASSERT_NO_FATAL_FAILURE(AnswerQuery(t, {"\x1b[5;1R\x1b[?0u\x1b[?62;22c"}));
-    ASSERT_TRUE(t.WaitForRaw(kKeypadOn)) << t.Raw();
-    ASSERT_TRUE(t.WaitUntil([&] { return HasPush(t.Raw()); }, kStepMs)) << "no kitty push: " << t.Raw();
+    ASSERT_TRUE(t.WaitForRaw(KeypadOn)) << t.Raw();
+    ASSERT_TRUE(t.WaitUntil([&] { return HasPush(t.Raw()); })) << "no kitty push: " << t.Raw();
     EXPECT_NE(t.Raw().find("\x1b[>27u"), std::string::npos);
 
     t.Send(kitty::aPress + kitty::aRelease);
@@ -111,13 +103,13 @@ TEST(KittyPty, KeysAltCodesAndModifiersOnAKittyTerminal) {
 
     const std::string& raw = t.Raw();
     const size_t push = raw.find("\x1b[>27u");
-    const size_t pop = raw.rfind(kPop);
+    const size_t pop = raw.rfind(Pop);
     ASSERT_NE(pop, std::string::npos) << "kitty flags not popped";
-    EXPECT_EQ(Count(raw, kPop), 1u);
+    EXPECT_EQ(Count(raw, Pop), 1u);
     EXPECT_LT(push, pop);
     EXPECT_GT(pop, raw.rfind("bye"));
-    EXPECT_NE(raw.find(kKeypadOff, push), std::string::npos);
-    EXPECT_NE(raw.find(kCursorVisible, push), std::string::npos);
+    EXPECT_NE(raw.find(KeypadOff, push), std::string::npos);
+    EXPECT_NE(raw.find(CursorVisible, push), std::string::npos);
     EXPECT_TRUE(SameModes(t.ModesNow(), t.ModesBefore())) << "terminal modes not given back";
     EXPECT_EQ(t.Stderr(), "");
 }
@@ -130,7 +122,7 @@ struct CtrlCCase {
     const char* NotAfter;    // shows only if Ctrl-C did not end the run
 };
 
-const CtrlCCase kCtrlCCases[] = {
+const CtrlCCase CtrlCCases[] = {
     {"wait", "ready", "got it"},
     {"pause", "pausing", "awake"},
     {"readline", "name: ", "["},
@@ -140,7 +132,7 @@ class KittyCtrlC : public ::testing::TestWithParam<CtrlCCase> {};
 
 TEST_P(KittyCtrlC, EndsTheRunBySigintWithTheTerminalGivenBack) {
     const CtrlCCase& c = GetParam();
-    FakeTerminal t(c.Scenario);
+    DemoOnPty t(c.Scenario);
     ASSERT_TRUE(t.Started());
     // The answers arrive in pieces, split inside a report.
     ASSERT_NO_FATAL_FAILURE(AnswerQuery(t, {"\x1b[3;7R\x1b[?", "1u\x1b[?6", "2;22c"}));
@@ -158,16 +150,16 @@ TEST_P(KittyCtrlC, EndsTheRunBySigintWithTheTerminalGivenBack) {
     EXPECT_EQ(text.find(c.NotAfter, text.find(c.ReadyText) + 1), std::string::npos)
         << "Ctrl-C was taken as a key: " << text;
     const std::string& raw = t.Raw();
-    const size_t pop = raw.rfind(kPop);
+    const size_t pop = raw.rfind(Pop);
     ASSERT_NE(pop, std::string::npos) << "kitty flags not popped before the end";
     EXPECT_GT(pop, raw.find(c.ReadyText));
-    EXPECT_NE(raw.find(kKeypadOff), std::string::npos);
-    EXPECT_NE(raw.find(kCursorVisible), std::string::npos);
+    EXPECT_NE(raw.find(KeypadOff), std::string::npos);
+    EXPECT_NE(raw.find(CursorVisible), std::string::npos);
     EXPECT_TRUE(SameModes(t.ModesNow(), t.ModesBefore())) << "terminal modes not given back";
     EXPECT_EQ(t.Stderr(), "");
 }
 
-INSTANTIATE_TEST_SUITE_P(Waits, KittyCtrlC, ::testing::ValuesIn(kCtrlCCases),
+INSTANTIATE_TEST_SUITE_P(Waits, KittyCtrlC, ::testing::ValuesIn(CtrlCCases),
                          [](const auto& info) { return std::string(info.param.Scenario); });
 
 // The release a kitty terminal sends for a press "ESC [ code [; mods [; text]] final".
@@ -190,7 +182,7 @@ struct KittyKey {
     const char* Codes;
 };
 
-const KittyKey kKittyKeys[] = {
+const KittyKey KittyKeys[] = {
     {"\x1b[9u", "9"},               // Tab
     {"\x1b[9;2u", "0 15"},          // Shift+Tab
     {"\x1b[127u", "8"},             // Backspace
@@ -208,12 +200,12 @@ const KittyKey kKittyKeys[] = {
 };
 
 TEST(KittyPty, EveryKeyAsAnEscapeGivesThePcCodes) {
-    FakeTerminal t("keys");
+    DemoOnPty t("keys");
     ASSERT_TRUE(t.Started());
     ASSERT_NO_FATAL_FAILURE(AnswerQuery(t, {"\x1b[1;1R\x1b[?0u\x1b[?62;22c"}));
-    ASSERT_TRUE(t.WaitUntil([&] { return HasPush(t.Raw()); }, kStepMs)) << t.Raw();
+    ASSERT_TRUE(t.WaitUntil([&] { return HasPush(t.Raw()); })) << t.Raw();
     std::string keys, want;
-    for (const KittyKey& k : kKittyKeys) {
+    for (const KittyKey& k : KittyKeys) {
         keys += std::string(k.Press) + ReleaseOf(k.Press);
         want += std::string(k.Codes) + " ";
     }
@@ -230,19 +222,19 @@ TEST(KittyPty, EveryKeyAsAnEscapeGivesThePcCodes) {
 // reported (Up 8, Left 4: "T" when Alt is let go), the extended key with its
 // Alt code where they are not.
 TEST(KittyPty, AltWithCursorKeysIsAnAltCodeOnlyWhereReleasesAreReported) {
-    FakeTerminal kittyTerm("keys");
+    DemoOnPty kittyTerm("keys");
     ASSERT_TRUE(kittyTerm.Started());
     ASSERT_NO_FATAL_FAILURE(AnswerQuery(kittyTerm, {"\x1b[1;1R\x1b[?0u\x1b[?62;22c"}));
-    ASSERT_TRUE(kittyTerm.WaitUntil([&] { return HasPush(kittyTerm.Raw()); }, kStepMs)) << kittyTerm.Raw();
+    ASSERT_TRUE(kittyTerm.WaitUntil([&] { return HasPush(kittyTerm.Raw()); })) << kittyTerm.Raw();
     kittyTerm.Send(kitty::altPress + "\x1b[1;3A\x1b[1;3:3A\x1b[1;3D\x1b[1;3:3D" + kitty::altReleaseHeld);
     ASSERT_TRUE(kittyTerm.WaitForText("84 ")) << kittyTerm.Text();
     kittyTerm.Send(kitty::qPressWithText + kitty::qRelease);
     EXPECT_EQ(kittyTerm.WaitExit(), 0) << kittyTerm.Stderr();
 
-    FakeTerminal plain("keys");
+    DemoOnPty plain("keys");
     ASSERT_TRUE(plain.Started());
     ASSERT_NO_FATAL_FAILURE(AnswerQuery(plain, {"\x1b[1;1R\x1b[?62;22c"}));
-    ASSERT_TRUE(plain.WaitForRaw(kKeypadOn)) << plain.Raw();
+    ASSERT_TRUE(plain.WaitForRaw(KeypadOn)) << plain.Raw();
     plain.Send("\x1b[1;3A\x1b\x1bOq");   // Alt+Up, Alt with keypad 1
     ASSERT_TRUE(plain.WaitForText("0 152 0 159 ")) << plain.Text();
     plain.Send("q");
@@ -250,10 +242,10 @@ TEST(KittyPty, AltWithCursorKeysIsAnAltCodeOnlyWhereReleasesAreReported) {
 }
 
 TEST(KittyPty, PlainTerminalGetsNoPushAndKeepsItsCtrlC) {
-    FakeTerminal t("keys");
+    DemoOnPty t("keys");
     ASSERT_TRUE(t.Started());
     ASSERT_NO_FATAL_FAILURE(AnswerQuery(t, {"\x1b[10;1R\x1b[?62;22c"}));
-    ASSERT_TRUE(t.WaitForRaw(kKeypadOn)) << t.Raw();
+    ASSERT_TRUE(t.WaitForRaw(KeypadOn)) << t.Raw();
     t.Send("a");
     ASSERT_TRUE(t.WaitForText("97 ")) << t.Text();
     t.Send("\x1b[A");
@@ -264,19 +256,19 @@ TEST(KittyPty, PlainTerminalGetsNoPushAndKeepsItsCtrlC) {
     ASSERT_TRUE(WIFSIGNALED(status)) << "status " << status << "\nstderr: " << t.Stderr();
     EXPECT_EQ(WTERMSIG(status), SIGINT);
     EXPECT_FALSE(HasPush(t.Raw())) << "kitty flags pushed to a terminal without them";
-    EXPECT_EQ(t.Raw().find(kPop), std::string::npos);
-    EXPECT_NE(t.Raw().find(kKeypadOff), std::string::npos);
+    EXPECT_EQ(t.Raw().find(Pop), std::string::npos);
+    EXPECT_NE(t.Raw().find(KeypadOff), std::string::npos);
     EXPECT_TRUE(SameModes(t.ModesNow(), t.ModesBefore())) << "terminal modes not given back";
     EXPECT_EQ(t.Stderr(), "");
 }
 
 TEST(KittyPty, SilentTerminalStillStartsAndKeepsKeysTypedMeanwhile) {
-    FakeTerminal t("keys");
+    DemoOnPty t("keys");
     ASSERT_TRUE(t.Started());
-    ASSERT_TRUE(t.WaitForRaw(kQuery, kStartMs)) << t.Raw() << "\nstderr: " << t.Stderr();
+    ASSERT_TRUE(t.WaitForRaw(Query, PtyStartMs)) << t.Raw() << "\nstderr: " << t.Stderr();
     const auto asked = Clock::now();
     t.Send("z");   // typed while the terminal is being asked: a key, not lost
-    ASSERT_TRUE(t.WaitForRaw(kKeypadOn)) << t.Raw();
+    ASSERT_TRUE(t.WaitForRaw(KeypadOn)) << t.Raw();
     const auto waitedMs = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - asked).count();
     // The program gives up after 200 ms; the rest is slack for a busy machine.
     EXPECT_LT(waitedMs, 1000) << "start-up waited too long for a silent terminal";
@@ -289,7 +281,7 @@ TEST(KittyPty, SilentTerminalStillStartsAndKeepsKeysTypedMeanwhile) {
     ASSERT_TRUE(WIFEXITED(status)) << "status " << status << "\nstderr: " << t.Stderr();
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_NE(t.Text().find("122 97 113 bye"), std::string::npos) << t.Text();
-    EXPECT_EQ(t.Raw().find(kPop), std::string::npos);
+    EXPECT_EQ(t.Raw().find(Pop), std::string::npos);
     EXPECT_TRUE(SameModes(t.ModesNow(), t.ModesBefore())) << "terminal modes not given back";
     EXPECT_EQ(t.Stderr(), "");
 }
@@ -298,10 +290,10 @@ TEST(KittyPty, SilentTerminalStillStartsAndKeepsKeysTypedMeanwhile) {
 // come after the program has gone on without them. They are reports, not
 // keys, and the protocol stays off since the program never asked to push.
 TEST(KittyPty, LateAnswersAreNotTakenAsKeys) {
-    FakeTerminal t("keys");
+    DemoOnPty t("keys");
     ASSERT_TRUE(t.Started());
-    ASSERT_TRUE(t.WaitForRaw(kQuery, kStartMs)) << t.Raw() << "\nstderr: " << t.Stderr();
-    ASSERT_TRUE(t.WaitForRaw(kKeypadOn)) << t.Raw();
+    ASSERT_TRUE(t.WaitForRaw(Query, PtyStartMs)) << t.Raw() << "\nstderr: " << t.Stderr();
+    ASSERT_TRUE(t.WaitForRaw(KeypadOn)) << t.Raw();
     t.Send("\x1b[2;1R\x1b[?0u\x1b[?62;22c");
     t.Send("a");
     ASSERT_TRUE(t.WaitForText("97 ")) << t.Text();
@@ -311,7 +303,7 @@ TEST(KittyPty, LateAnswersAreNotTakenAsKeys) {
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_NE(t.Text().find("97 113 bye"), std::string::npos) << t.Text();
     EXPECT_FALSE(HasPush(t.Raw()));
-    EXPECT_EQ(t.Raw().find(kPop), std::string::npos);
+    EXPECT_EQ(t.Raw().find(Pop), std::string::npos);
     EXPECT_EQ(t.Stderr(), "");
 }
 

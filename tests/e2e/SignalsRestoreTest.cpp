@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -12,7 +13,9 @@
 #include <gtest/gtest.h>
 
 #include "ConsolePane.h"
-#include "TmuxSession.h"
+#include "Files.h"
+#include "Poll.h"
+#include "Processes.h"
 
 namespace {
 
@@ -22,12 +25,12 @@ struct EndCase {
     const char* Name;
     const char* Term;
     const char* Scenario;
-    const char* ReadyText;   // shows once the demo waits
+    const char* ReadyText;   // shows before the demo waits
     Ending How;
     int Status;              // as the shell sees it
 };
 
-const EndCase kEndCases[] = {
+const EndCase EndCases[] = {
     {"NormalEndXterm", "xterm-256color", "wait", "ready", Ending::Key, 0},
     {"NormalEndTmux", "tmux-256color", "wait", "ready", Ending::Key, 0},
     {"NormalEndLinux", "linux", "wait", "ready", Ending::Key, 0},
@@ -47,8 +50,8 @@ void PrintTo(const EndCase& c, std::ostream* os) { *os << c.Name; }
 // What the run left: modes, keypad and cursor, and where the shell goes on.
 void ExpectTerminalGivenBack(ConsolePane& pane, const std::string& what) {
     EXPECT_TRUE(pane.ModesSame()) << what << ": stty -g differs after the run";
-    EXPECT_EQ(pane.Format("#{keypad_flag} #{keypad_cursor_flag} #{cursor_flag}"), "0 0 1") << what;
-    EXPECT_TRUE(AnyRowStartsWith(pane.Rows(), "status=")) << what << ": the shell's line is not clean";
+    EXPECT_EQ(pane.Display("#{keypad_flag} #{keypad_cursor_flag} #{cursor_flag}"), "0 0 1") << what;
+    EXPECT_TRUE(AnyRowStartsWith(pane.Lines(), "status=")) << what << ": the shell's line is not clean";
 }
 
 class SignalsRestore : public ::testing::TestWithParam<EndCase> {};
@@ -56,45 +59,56 @@ class SignalsRestore : public ::testing::TestWithParam<EndCase> {};
 TEST_P(SignalsRestore, TerminalGivenBack) {
     const EndCase& c = GetParam();
     ConsolePane pane({c.Term, c.Scenario});
-    ASSERT_TRUE(pane.WaitFor(c.ReadyText)) << c.Name;
-    PauseMs(100);
+    ASSERT_TRUE(pane.WaitForText(c.ReadyText)) << c.Name;
+    // The signal comes while the demo waits: for a key, or in its pause.
+    const int demo = pane.DemoPid();
+    ASSERT_TRUE(std::string(c.Scenario) == "pause" ? WaitUntilSleeping(demo) : WaitUntilWaitingForInput(demo))
+        << c.Name;
     // While the demo waits the terminal is the program's: keypad mode is on
     // where the terminal has one, so the checks after the run mean something.
     if (std::string(c.Term) != "linux" && c.How != Ending::Key) {
-        EXPECT_EQ(pane.Format("#{keypad_cursor_flag}"), "1") << c.Name;
+        EXPECT_EQ(pane.Display("#{keypad_cursor_flag}"), "1") << c.Name;
     }
     switch (c.How) {
-        case Ending::Key: pane.Keys("Space"); break;
-        case Ending::CtrlC: pane.Keys("C-c"); break;
-        case Ending::Term: kill(pane.DemoPid(), SIGTERM); break;
-        case Ending::Hup: kill(pane.DemoPid(), SIGHUP); break;
+        case Ending::Key: pane.SendKeys("Space"); break;
+        case Ending::CtrlC: pane.SendKeys("C-c"); break;
+        case Ending::Term: kill(demo, SIGTERM); break;
+        case Ending::Hup: kill(demo, SIGHUP); break;
     }
     EXPECT_EQ(pane.WaitForEnd(), c.Status) << c.Name;
     ExpectTerminalGivenBack(pane, c.Name);
 }
 
-INSTANTIATE_TEST_SUITE_P(Endings, SignalsRestore, ::testing::ValuesIn(kEndCases),
+INSTANTIATE_TEST_SUITE_P(Endings, SignalsRestore, ::testing::ValuesIn(EndCases),
                          [](const auto& info) { return std::string(info.param.Name); });
+
+// A bash session in a fresh directory of its own, removed afterwards.
+class SignalsRestoreShell : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(dir_.Path().empty());
+        bash_ = std::make_unique<BashSession>(dir_.Path());
+        ASSERT_TRUE(bash_->WaitForPrompts(1)) << bash_->Screen();
+    }
+    void TearDown() override { bash_.reset(); }
+    bool Exists(const char* name) const { return access(dir_.File(name).c_str(), F_OK) == 0; }
+
+    TempDir dir_;
+    std::unique_ptr<BashSession> bash_;
+};
 
 // Ctrl-C while the line editor waits, with the cursor after the prompt, in
 // an interactive shell as users have it: the demo dies of SIGINT, so the
 // shell itself moves to a fresh line and its prompt starts there.
-TEST(SignalsRestoreShell, CtrlCAtThePromptInBash) {
-    char tmpl[] = "/tmp/console_bash_XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    const std::string dir = tmpl;
-    TmuxSession bash("env PS1='PROMPT$ ' TERM=xterm-256color bash --norc --noprofile -i", dir, 100, 30);
-    ASSERT_TRUE(bash.WaitForText("PROMPT$"));
-    bash.SendLiteral(std::string("stty -g > before; ") + CONSOLE_DEMO_PATH + " readline");
-    bash.SendKeys("Enter");
+TEST_F(SignalsRestoreShell, CtrlCAtThePromptInBash) {
+    BashSession& bash = *bash_;
+    bash.Run(std::string("stty -g > before; ") + CONSOLE_DEMO_PATH + " readline");
     ASSERT_TRUE(bash.WaitForText("name:"));
-    PauseMs(100);
     bash.SendLiteral("abc");
-    PauseMs(100);
+    ASSERT_TRUE(bash.WaitForText("name: abc")) << bash.Screen();
     bash.SendKeys("C-c");
-    PauseMs(300);
-    bash.SendLiteral("echo status=$?; stty -g | cmp -s - before && echo SAME");
-    bash.SendKeys("Enter");
+    ASSERT_TRUE(bash.WaitForPrompts(2)) << bash.Screen();
+    bash.Run("echo status=$?; stty -g | cmp -s - before && echo SAME");
     ASSERT_TRUE(bash.WaitForText("SAME")) << bash.Screen();
     std::vector<std::string> rows = bash.Lines();
     bool promptClean = false, statusSeen = false;
@@ -105,65 +119,38 @@ TEST(SignalsRestoreShell, CtrlCAtThePromptInBash) {
     EXPECT_TRUE(promptClean) << bash.Screen();
     EXPECT_TRUE(statusSeen) << bash.Screen();
     EXPECT_EQ(bash.Display("#{keypad_flag} #{keypad_cursor_flag} #{cursor_flag}"), "0 0 1");
-    unlink((dir + "/before").c_str());
-    rmdir(dir.c_str());
 }
-
-// The demo's process among the descendants of the pane's first process.
-int FindDemo(const std::string& pid) {
-    std::ifstream comm("/proc/" + pid + "/comm");
-    std::string name;
-    std::getline(comm, name);
-    if (name == "console_demo") return std::stoi(pid);
-    std::ifstream children("/proc/" + pid + "/task/" + pid + "/children");
-    std::string child;
-    while (children >> child)
-        if (int found = FindDemo(child); found > 0) return found;
-    return -1;
-}
-
-bool Exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
 
 // A job-control stop (kill -TSTP: the suspend key itself is an ordinary key
 // here) gives the shell its terminal modes back while the run is stopped;
 // after fg the program has its modes again (keys arrive one by one) and at
 // the end the modes are those from before the run.
-TEST(SignalsRestoreShell, StopAndContinueInBash) {
-    char tmpl[] = "/tmp/console_stop_XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    const std::string dir = tmpl;
-    TmuxSession bash("env PS1='PROMPT$ ' TERM=xterm-256color bash --norc --noprofile -i", dir, 100, 30);
-    ASSERT_TRUE(bash.WaitForText("PROMPT$"));
-    bash.SendLiteral(std::string("stty -g > before; ") + CONSOLE_DEMO_PATH + " keys");
-    bash.SendKeys("Enter");
-    int demo = -1;
-    for (int i = 0; i < 100 && demo <= 0; i++) {
-        PauseMs(50);
-        demo = FindDemo(bash.Display("#{pane_pid}"));
-    }
+TEST_F(SignalsRestoreShell, StopAndContinueInBash) {
+    BashSession& bash = *bash_;
+    bash.Run(std::string("stty -g > before; ") + CONSOLE_DEMO_PATH + " keys");
+    const int demo = bash.WaitForProcess("console_demo");
     ASSERT_GT(demo, 0) << bash.Screen();
-    PauseMs(300);
+    ASSERT_TRUE(bash.WaitForText("ready")) << bash.Screen();
     kill(demo, SIGTSTP);
     ASSERT_TRUE(bash.WaitForText("Stopped")) << bash.Screen();
-    bash.SendLiteral("stty -g | cmp -s - before && touch stopped_same; fg");
-    bash.SendKeys("Enter");
-    PauseMs(500);
+    bash.Run("stty -g | cmp -s - before && touch stopped_same; touch resuming; fg");
+    // Once bash has run the line up to fg, the modes that turn up are the
+    // demo's own again.
+    ASSERT_TRUE(PollUntil([&] { return Exists("resuming"); })) << bash.Screen();
+    ASSERT_TRUE(bash.WaitForKeyMode()) << bash.Screen();
     bash.SendLiteral("a");
     ASSERT_TRUE(bash.WaitForText("97")) << bash.Screen();
     bash.SendLiteral("q");
     ASSERT_TRUE(bash.WaitForText("bye")) << bash.Screen();
-    bash.SendLiteral("echo $? > status; stty -g | cmp -s - before && touch end_same; touch done");
-    bash.SendKeys("Enter");
-    for (int i = 0; i < 100 && !Exists(dir + "/done"); i++) PauseMs(50);
-    EXPECT_TRUE(Exists(dir + "/stopped_same")) << "modes not given back while stopped";
-    EXPECT_TRUE(Exists(dir + "/end_same")) << "modes not given back at the end";
-    std::ifstream status(dir + "/status");
+    bash.Run("echo $? > status; stty -g | cmp -s - before && touch end_same; touch done");
+    ASSERT_TRUE(PollUntil([&] { return Exists("done"); })) << bash.Screen();
+    EXPECT_TRUE(Exists("stopped_same")) << "modes not given back while stopped";
+    EXPECT_TRUE(Exists("end_same")) << "modes not given back at the end";
+    std::ifstream status(dir_.File("status"));
     int code = -1;
     status >> code;
     EXPECT_EQ(code, 0);
     EXPECT_EQ(bash.Display("#{keypad_flag} #{keypad_cursor_flag} #{cursor_flag}"), "0 0 1");
-    for (const char* f : {"before", "stopped_same", "end_same", "status", "done"}) unlink((dir + "/" + f).c_str());
-    rmdir(dir.c_str());
 }
 
 // A run-time error while a page is on screen: the report is on the terminal
@@ -172,7 +159,7 @@ TEST(SignalsRestoreShell, StopAndContinueInBash) {
 TEST(SignalsRestoreError, RuntimeErrorOnAPage) {
     ConsolePane pane({"xterm-256color", "error"});
     EXPECT_EQ(pane.WaitForEnd(), 201);
-    std::vector<std::string> rows = pane.Rows();
+    std::vector<std::string> rows = pane.Lines();
     int reportRow = -1;
     for (size_t y = 0; y < rows.size(); y++)
         if (rows[y].find("Runtime error 201") != std::string::npos) reportRow = static_cast<int>(y);
@@ -196,37 +183,41 @@ TEST(SignalsRestoreError, AccessViolationOnAPage) {
     ConsolePane pane({"xterm-256color", "fault"});
     EXPECT_EQ(pane.WaitForEnd(), 216);
     bool reported = false;
-    for (const std::string& r : pane.Rows())
+    for (const std::string& r : pane.Lines())
         if (r.find("Runtime error 216") != std::string::npos) reported = true;
     EXPECT_TRUE(reported) << "no report on the screen";
     ExpectTerminalGivenBack(pane, "access violation");
 }
 
 // The terminal shrinks below the 80 x 25 window and grows again while the
-// demo waits and writes: no crash, a normal end, modes given back.
+// demo waits and writes: no crash, a normal end, modes given back. Each
+// resize has reached the terminal (and so the demo's SIGWINCH is sent)
+// before the next key goes out.
 TEST(SignalsRestoreResize, SmallerAndLargerInTheMiddle) {
     for (const char* term : {"xterm-256color", "linux"}) {
         ConsolePane pane({term, "wrap"});
-        ASSERT_TRUE(pane.WaitFor("after")) << term;
+        ASSERT_TRUE(pane.WaitForText("after")) << term;
         pane.Resize(50, 15);
-        PauseMs(200);
-        pane.Keys("Space");   // writes 30 lines into a window larger than the screen
-        PauseMs(300);
+        ASSERT_TRUE(pane.WaitForTtySize(50, 15)) << term;
+        pane.SendKeys("Space");   // writes 30 lines into a window larger than the screen
+        ASSERT_TRUE(pane.WaitForText("line 30")) << term << "\n" << pane.Screen();
         pane.Resize(130, 40);
-        PauseMs(200);
-        pane.Keys("Space");
+        ASSERT_TRUE(pane.WaitForTtySize(130, 40)) << term;
+        pane.SendKeys("Space");
         EXPECT_EQ(pane.WaitForEnd(), 0) << term;
         ExpectTerminalGivenBack(pane, term);
     }
     ConsolePane keys({"xterm-256color", "keys"});
-    PauseMs(300);
-    keys.Literal("ab");
+    ASSERT_TRUE(keys.WaitForText("ready"));
+    keys.SendLiteral("ab");
+    ASSERT_TRUE(keys.WaitForText("97 98")) << keys.Screen();
     keys.Resize(40, 10);
-    PauseMs(200);
-    keys.Literal("cd");
+    ASSERT_TRUE(keys.WaitForTtySize(40, 10));
+    keys.SendLiteral("cd");
+    ASSERT_TRUE(keys.WaitForText("99 100")) << keys.Screen();
     keys.Resize(120, 35);
-    PauseMs(200);
-    keys.Literal("q");
+    ASSERT_TRUE(keys.WaitForTtySize(120, 35));
+    keys.SendLiteral("q");
     EXPECT_EQ(keys.WaitForEnd(), 0);
     ExpectTerminalGivenBack(keys, "keys with resizes");
 }

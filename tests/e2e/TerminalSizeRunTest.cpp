@@ -4,35 +4,32 @@
 // on any terminal.
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <functional>
 #include <memory>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "StyledCapture.h"
+#include "Poll.h"
 #include "TmuxSession.h"
 
 namespace {
 
-const std::string kPrompt = "Fájlnév (*.dat, opcionális: 4x8_1,5x3,8_ures):";
+const std::string Prompt = "Fájlnév (*.dat, opcionális: 4x8_1,5x3,8_ures):";
 // The last row of each table of the default file, which ends each key wait
 // of its page: the matrix, its picture, the converted matrix, the prefix sums.
-const std::string kLastRows[] = {
+const std::string LastRows[] = {
     "   4   0   8   0   9   1   0   2   0",
     "   4       *       *   *       *",
     "   4   0 -32   0 -32 -32   0 -32   0",
     "   4 -64-128-192-288-320-320-352-352",
 };
-const std::string kResult = "A részmátrix területe:12";
+const std::string Result = "A részmátrix területe:12";
 
 std::unique_ptr<TmuxSession> Start(int width, int height) {
     auto t = std::make_unique<TmuxSession>("'" + std::string(KELMAROSZ_EXE) + "'", KELMAROSZ_DATA_DIR, width,
                                            height);
     EXPECT_TRUE(t->Started());
-    EXPECT_TRUE(t->WaitForText(kPrompt)) << t->Screen();
+    EXPECT_TRUE(t->WaitForText(Prompt)) << t->Screen();
     return t;
 }
 
@@ -42,11 +39,7 @@ struct Shot {
     std::string Cursor;
 };
 
-Shot Take(TmuxSession& t) {
-    std::string out;
-    t.Tmux({"capture-pane", "-p", "-e", "-N", "-t", "kz"}, &out);
-    return {ParseStyledCapture(out), t.Display("#{cursor_x},#{cursor_y}")};
-}
+Shot Take(TmuxSession& t) { return {t.Styled(), t.Display("#{cursor_x},#{cursor_y}")}; }
 
 // The same characters in the same colours (a blank's foreground shows
 // nowhere) and the cursor in the same place; why not, in `why`.
@@ -73,16 +66,6 @@ bool Same(const Shot& a, const Shot& b, std::string& why) {
     return why.empty();
 }
 
-// Polls every 20 ms until `done` holds; false after the deadline.
-bool PollUntil(const std::function<bool()>& done, int timeoutMs = 8000) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    for (;;) {
-        if (done()) return true;
-        if (std::chrono::steady_clock::now() >= deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-}
-
 // Polls until the two panes show the same; why not, in `why`.
 bool WaitUntilSame(TmuxSession& a, TmuxSession& b, std::string& why) {
     return PollUntil([&] { return Same(Take(a), Take(b), why); });
@@ -92,7 +75,7 @@ bool WaitUntilSame(TmuxSession& a, TmuxSession& b, std::string& why) {
 void ToKeyWait(TmuxSession& t, int wait) {
     t.SendKeys("Enter");
     for (int k = 1; k < wait; k++) t.SendKeys("Space");
-    ASSERT_TRUE(t.WaitForText(kLastRows[wait - 1])) << "key wait " << wait << "\n" << t.Screen();
+    ASSERT_TRUE(t.WaitForText(LastRows[wait - 1])) << "key wait " << wait << "\n" << t.Screen();
 }
 
 TEST(TerminalSize, SmallTerminalGrownAtAKeyWaitShowsTheRunAtThePageSize) {
@@ -113,7 +96,7 @@ TEST(TerminalSize, SmallTerminalGrownAtAKeyWaitShowsTheRunAtThePageSize) {
         EXPECT_TRUE(WaitUntilSame(*page, *small, why)) << why << small->Screen();
         // On to the result page and the end, both alike.
         for (int k = wait; k <= 4; k++) page->SendKeys("Space"), small->SendKeys("Space");
-        ASSERT_TRUE(page->WaitForText(kResult)) << page->Screen();
+        ASSERT_TRUE(page->WaitForText(Result)) << page->Screen();
         EXPECT_TRUE(WaitUntilSame(*page, *small, why)) << why << small->Screen();
         page->SendKeys("Space");
         small->SendKeys("Space");
@@ -137,7 +120,7 @@ TEST(TerminalSize, ShrinkingAndGrowingWhileTablesAreDrawnChangesNoPage) {
     moving->SendKeys("Space");
     moving->Resize(64, 20);
     moving->SendKeys("Space");
-    ASSERT_TRUE(moving->WaitForText(kLastRows[3])) << moving->Screen();
+    ASSERT_TRUE(moving->WaitForText(LastRows[3])) << moving->Screen();
     moving->Resize(80, 25);
     std::string why;
     EXPECT_TRUE(WaitUntilSame(*page, *moving, why)) << why << moving->Screen();
@@ -146,8 +129,8 @@ TEST(TerminalSize, ShrinkingAndGrowingWhileTablesAreDrawnChangesNoPage) {
     moving->Resize(50, 12);
     page->SendKeys("Space");
     moving->SendKeys("Space");
-    ASSERT_TRUE(page->WaitForText(kResult)) << page->Screen();
-    ASSERT_TRUE(moving->WaitForText(kResult)) << moving->Screen();
+    ASSERT_TRUE(page->WaitForText(Result)) << page->Screen();
+    ASSERT_TRUE(moving->WaitForText(Result)) << moving->Screen();
     moving->Resize(80, 25);
     EXPECT_TRUE(WaitUntilSame(*page, *moving, why)) << why << moving->Screen();
     page->SendKeys("Space");
@@ -166,8 +149,8 @@ TEST(TerminalSize, TheViewFollowsTheCursorAtThePrompt) {
     ASSERT_TRUE(t->WaitForRow(1, "t, opcionális: 4x8_1,5x3,8_ures):abcdefghijklmnopqrstuvwxyz")) << t->Screen();
     EXPECT_EQ(t->Display("#{cursor_x},#{cursor_y}"), "59,1");
     t->SendKeys("Enter");   // no such file: the prompt again, on the next row
-    ASSERT_TRUE(t->WaitForRow(2, kPrompt)) << t->Screen();
-    EXPECT_EQ(t->Row(1), kPrompt + "abcdefghijklmn");
+    ASSERT_TRUE(t->WaitForRow(2, Prompt)) << t->Screen();
+    EXPECT_EQ(t->Row(1), Prompt + "abcdefghijklmn");
     EXPECT_EQ(t->Display("#{cursor_x},#{cursor_y}"), "46,2");
 }
 

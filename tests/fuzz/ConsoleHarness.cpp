@@ -8,9 +8,10 @@
 #include <cstdio>
 #include <string>
 
+#include "ConsoleState.h"
 #include "Crt.h"
 #include "CrtDriver.h"
-#include "CrtKeys.h"
+#include "KeyEvents.h"
 #include "MemoryConsole.h"
 #include "Runtime.h"
 #include "FuzzSupport.h"
@@ -19,42 +20,30 @@
 
 namespace {
 
-KeyEventRecord MakeKey(uint8_t ch, uint16_t scan, uint32_t state = 0, uint16_t vk = 0) {
-    KeyEventRecord k;
-    k.KeyDown = true;
-    k.AsciiChar = ch;
-    k.VirtualScanCode = scan;
-    k.ControlKeyState = state;
-    k.VirtualKeyCode = vk;
-    return k;
-}
-
 // Bytes 0xF0..0xFE are the editing and extended keys, 0xFF a raw event from
 // the following bytes, any other byte that character typed plainly.
 void PushKeyFrom(FuzzBytes& in, MemoryConsole& con) {
     uint8_t b = in.Take();
     switch (b) {
-        case 0xF0: con.PushKey(MakeKey(8, 14)); break;                      // Backspace
-        case 0xF1: con.PushKey(MakeKey(27, 1)); break;                      // Esc
-        case 0xF2: con.PushKey(MakeKey(25, 21, LEFT_CTRL_PRESSED)); break;  // Ctrl-Y
-        case 0xF3: con.PushKey(MakeKey(19, 31, LEFT_CTRL_PRESSED)); break;  // Ctrl-S
-        case 0xF4: con.PushKey(MakeKey(26, 44, LEFT_CTRL_PRESSED)); break;  // Ctrl-Z
-        case 0xF5: con.PushKey(MakeKey(0, 71, ENHANCED_KEY)); break;        // Home
-        case 0xF6: con.PushKey(MakeKey(0, 79, ENHANCED_KEY)); break;        // End
-        case 0xF7: con.PushKey(MakeKey(0, 75, ENHANCED_KEY)); break;        // Left
-        case 0xF8: con.PushKey(MakeKey(0, 77, ENHANCED_KEY)); break;        // Right
-        case 0xF9: con.PushKey(MakeKey('/', 53, ENHANCED_KEY)); break;      // keypad /
-        case 0xFA: con.PushKey(MakeKey(0, 59)); break;                      // F1
-        case 0xFB: con.PushKey(MakeKey(13, 28, ENHANCED_KEY)); break;       // keypad Enter
-        case 0xFC: con.PushKey(MakeKey(9, 15, SHIFT_PRESSED)); break;       // Shift-Tab
-        case 0xFD: con.PushKey(MakeKey('1', 2, LEFT_ALT_PRESSED)); break;   // Alt-1
+        case 0xF0: con.PushKey(KeyDown(8, 14)); break;                      // Backspace
+        case 0xF1: con.PushKey(KeyDown(27, 1)); break;                      // Esc
+        case 0xF2: con.PushKey(KeyDown(25, 21, LEFT_CTRL_PRESSED)); break;  // Ctrl-Y
+        case 0xF3: con.PushKey(KeyDown(19, 31, LEFT_CTRL_PRESSED)); break;  // Ctrl-S
+        case 0xF4: con.PushKey(KeyDown(26, 44, LEFT_CTRL_PRESSED)); break;  // Ctrl-Z
+        case 0xF5: con.PushKey(KeyDown(0, 71, ENHANCED_KEY)); break;        // Home
+        case 0xF6: con.PushKey(KeyDown(0, 79, ENHANCED_KEY)); break;        // End
+        case 0xF7: con.PushKey(KeyDown(0, 75, ENHANCED_KEY)); break;        // Left
+        case 0xF8: con.PushKey(KeyDown(0, 77, ENHANCED_KEY)); break;        // Right
+        case 0xF9: con.PushKey(KeyDown('/', 53, ENHANCED_KEY)); break;      // keypad /
+        case 0xFA: con.PushKey(KeyDown(0, 59)); break;                      // F1
+        case 0xFB: con.PushKey(KeyDown(13, 28, ENHANCED_KEY)); break;       // keypad Enter
+        case 0xFC: con.PushKey(KeyDown(9, 15, SHIFT_PRESSED)); break;       // Shift-Tab
+        case 0xFD: con.PushKey(KeyDown('1', 2, LEFT_ALT_PRESSED)); break;   // Alt-1
         case 0xFE: {                                                        // Alt code 6 5
-            con.PushKey(MakeKey(0, 56, LEFT_ALT_PRESSED, VK_MENU));
-            con.PushKey(MakeKey(0, 77, LEFT_ALT_PRESSED));
-            con.PushKey(MakeKey(0, 76, LEFT_ALT_PRESSED));
-            KeyEventRecord up = MakeKey(0, 56, 0, VK_MENU);
-            up.KeyDown = false;
-            con.PushKey(up);
+            con.PushKey(KeyDown(0, 56, LEFT_ALT_PRESSED, VK_MENU));
+            con.PushKey(KeyDown(0, 77, LEFT_ALT_PRESSED));
+            con.PushKey(KeyDown(0, 76, LEFT_ALT_PRESSED));
+            con.PushKey(KeyUp(KeyDown(0, 56, 0, VK_MENU)));
             break;
         }
         case 0xFF: {
@@ -69,7 +58,7 @@ void PushKeyFrom(FuzzBytes& in, MemoryConsole& con) {
             con.PushKey(k);
             break;
         }
-        default: con.PushKey(MakeKey(b, 30)); break;
+        default: con.PushKey(KeyDown(b, 30)); break;
     }
 }
 
@@ -101,7 +90,7 @@ struct Run {
     void OnKeyWait() {
         CheckState("key wait");
         if (keysFromInput && !in.Empty()) PushKeyFrom(in, con);
-        else con.PushKey(MakeKey(13, 28));   // input used up: Enter ends every wait
+        else con.PushKey(KeyDown(13, 28));   // input used up: Enter ends every wait
     }
 
     uint32_t Coordinate(uint32_t limit) { return in.Take() % (limit + 2); }
@@ -178,11 +167,7 @@ int FuzzConsole(const uint8_t* data, size_t size) {
     SetPlatform(&con);
 
     InOutRes = 0;
-    PendingKey = 0;
-    PendingExtended = false;
-    AltCodeMode = false;
-    AltCodeValue = 0;
-    CheckEOF = false;
+    ResetConsoleState(width, height);
     CrtModule.Init();
 
     Run run{con, in};

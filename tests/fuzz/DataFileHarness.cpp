@@ -13,8 +13,9 @@
 #include <cstdlib>
 #include <string>
 
+#include "ConsoleState.h"
 #include "Crt.h"
-#include "CrtKeys.h"
+#include "KeyEvents.h"
 #include "MemoryConsole.h"
 #include "kelmarosz.h"
 #include "Runtime.h"
@@ -91,14 +92,6 @@ void InterceptExit(int32_t code) {
     siglongjmp(gBackToHarness, 1);
 }
 
-KeyEventRecord Key(uint8_t ch, uint16_t scan) {
-    KeyEventRecord k;
-    k.KeyDown = true;
-    k.VirtualScanCode = scan;
-    k.AsciiChar = ch;
-    return k;
-}
-
 void ResetProgramState() {
     InOutRes = 0;
     ExitCode = 0;
@@ -110,11 +103,7 @@ void ResetProgramState() {
     MAT = TMATRIX{};
     MAXRM = TRESZMATRIX{};
     MAXERT = MAXMERET = 0;
-    PendingKey = 0;
-    PendingExtended = false;
-    AltCodeMode = false;
-    AltCodeValue = 0;
-    CheckEOF = false;
+    ResetConsoleState(80, 25);
     WriteReportProc = nullptr;   // outcomes are checked here, not printed
     FlushStdIOProc = nullptr;
 }
@@ -200,10 +189,10 @@ int FuzzDataFile(const uint8_t* data, size_t size) {
     con.SetOnEmptyWait([&] {
         FUZZ_CHECK(++waits <= 64, "the run keeps waiting for keys");
         if (!nameTyped) {
-            for (unsigned char c : base) con.PushKey(Key(c, 30));
+            for (unsigned char c : base) con.PushKey(KeyDown(c, 30));
             nameTyped = true;
         }
-        con.PushKey(Key(13, 28));
+        con.PushKey(KeyDown(13, 28));
     });
 
     const int firstFd = LowestFreeDescriptor();

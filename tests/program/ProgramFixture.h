@@ -8,8 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "ConsoleState.h"
 #include "Crt.h"
-#include "CrtKeys.h"
+#include "KeyEvents.h"
 #include "MemoryConsole.h"
 #include "kelmarosz.h"
 #include "Runtime.h"
@@ -20,14 +21,7 @@ protected:
     void SetUp() override {
         con_ = std::make_unique<MemoryConsole>(80, 25);
         SetPlatform(con_.get());
-        WindMinX = WindMinY = 1;
-        WindMaxX = 80;
-        WindMaxY = 25;
-        TextAttr = 0x07;
-        PendingKey = 0;
-        PendingExtended = false;
-        AltCodeMode = false;
-        AltCodeValue = 0;
+        ResetConsoleState(80, 25);
         InOutRes = 0;
         AssignCrt(Output);
         Rewrite(Output);
@@ -36,23 +30,16 @@ protected:
         con_->SetOnEmptyWait([this] {
             if (keyWaits_ < maxKeyWaits_) {
                 keyWaits_++;
-                con_->PushKey(Key(' '));
+                con_->PushKey(KeyDown(' ', 57));
             }
         });
     }
     void TearDown() override { SetPlatform(nullptr); }
 
-    static KeyEventRecord Key(uint8_t ch, uint16_t scan = 57) {
-        KeyEventRecord k;
-        k.KeyDown = true;
-        k.VirtualScanCode = scan;
-        k.AsciiChar = ch;
-        return k;
-    }
     // Typed text followed by Enter, in Windows-1250 bytes.
     void Type(const std::string& text) {
-        for (unsigned char c : text) con_->PushKey(Key(c, 30));
-        con_->PushKey(Key(13, 28));
+        for (unsigned char c : text) con_->PushKey(KeyDown(c, 30));
+        con_->PushKey(KeyDown(13, 28));
     }
 
     // The page colours and a cleared window, as a page of the program starts.

@@ -2,10 +2,9 @@
 // the ways a bad file ends the run.
 #include <unistd.h>
 
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
 
+#include "Files.h"
 #include "ProgramFixture.h"
 
 namespace fs = std::filesystem;
@@ -16,21 +15,16 @@ class ReadTest : public ProgramTest {
 protected:
     void SetUp() override {
         ProgramTest::SetUp();
-        char tmpl[] = "/tmp/kelmarosz-read-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir_ = tmpl;
+        ASSERT_FALSE(dir_.Path().empty());
         old_ = fs::current_path();
-        fs::current_path(dir_);
+        fs::current_path(dir_.Path());
         FN = ShortString();
     }
     void TearDown() override {
         fs::current_path(old_);
-        fs::remove_all(dir_);
         ProgramTest::TearDown();
     }
-    static void File(const std::string& name, const std::string& content) {
-        std::ofstream(name, std::ios::binary) << content;
-    }
+    static void File(const std::string& name, const std::string& content) { WriteWholeFile(name, content); }
     // Reads the file, answering the prompt with name and every key wait.
     void Read(const std::string& content, const std::string& typed = "adat") {
         File("adat.dat", content);
@@ -46,7 +40,8 @@ protected:
     }
 
     const std::string prompt_ = "F\xE1jln\xE9v (*.dat, opcion\xE1lis: 4x8_1,5x3,8_ures):";
-    fs::path dir_, old_;
+    TempDir dir_;
+    fs::path old_;
 };
 
 TEST_F(ReadTest, WholeInputPhaseOfTheExample) {
@@ -110,13 +105,20 @@ TEST_F(ReadTest, AFailedNameRepeatsThePromptOnTheNextLine) {
     EXPECT_EQ(FN.Str(), "adat");
 }
 
+// The joined name keeps 255 characters: the longer the typed name, the less
+// of the extension follows it.
 TEST_F(ReadTest, ALongNameGetsACutExtension) {
-    std::string name(252, 'n');
-    File(name + ".da", "1 1\n0\n");
-    Type(name);
-    BEOLVAS(FN);
-    EXPECT_EQ(FN.Length(), 252);
-    EXPECT_EQ(N, 1);
+    const std::pair<int, const char*> cases[] = {{251, ".dat"}, {252, ".da"}, {253, ".d"}, {254, "."}};
+    for (const auto& [length, extension] : cases) {
+        SCOPED_TRACE(length);
+        const std::string name(static_cast<size_t>(length), 'n');
+        File(name + extension, "1 1\n0\n");
+        Type(name);
+        BEOLVAS(FN);
+        EXPECT_EQ(FN.Length(), length);
+        EXPECT_EQ(N, 1);
+        fs::remove(name + extension);
+    }
 }
 
 struct LayoutCase {
@@ -158,6 +160,9 @@ const BadCase kBadFiles[] = {
     {"negative_counts", "-3 -2\n", 1},
     {"tenth_row", "10 1\n1\n2\n3\n4\n5\n6\n7\n8\n9\n0\n", 201},
     {"tenth_column", "1 10\n0 0 0 0 0 0 0 0 0 0\n", 201},
+    // The number is read before its indexes are checked.
+    {"bad_first_number_of_a_tenth_row", "10 1\n0\n0\n0\n0\n0\n0\n0\n0\n0\n1.5\n", 106},
+    {"bad_tenth_number_of_a_row", "1 10\n0 0 0 0 0 0 0 0 0 x\n", 106},
     {"cell_beyond_16_bits", "1 2\n0 32768\n", 201},
     {"count_beyond_16_bits", "70000 1\n", 201},
     {"decimal_point", "2 3\n0 1.5 0\n7 0 0\n", 106},
@@ -190,7 +195,7 @@ TEST_F(ReadTest, NoEmptyCellShowsTheMessageAndWaits) {
                     bool blanks = Row(11) == "" && Row(12) == "" && Row(13) == "";
                     _exit(seen && blanks ? 42 : 43);
                 }
-                Con().PushKey(Key(' '));
+                Con().PushKey(KeyDown(' ', 57));
             });
             BEOLVAS(FN);
         },

@@ -17,6 +17,8 @@ const SearchCase kCases[] = {
     {"two_by_three", {{0, 5, 0}, {7, 0, 0}}, {1, 3, 2, 3}, 2},
     // (2,1)..(3,3) is as large but visited later.
     {"tie_three_by_four", {{1, 0, 0, 1}, {0, 0, 0, 1}, {0, 0, 0, 0}}, {1, 2, 3, 3}, 6},
+    // (1,1)..(2,1) is as large: the bottom row decides before the right column.
+    {"bottom_row_before_right_column", {{0, 0}, {0, 1}}, {1, 1, 1, 2}, 2},
     // Occupied top-left cell: the start value is replaced by the first empty one.
     {"occupied_start", {{3, 0}, {0, 0}}, {1, 2, 2, 2}, 2},
     {"only_top_left_empty", {{0, 1, 2}, {3, 4, 5}, {6, 7, 8}}, {1, 1, 1, 1}, 1},

@@ -102,11 +102,25 @@ TEST_F(TableTest, PageTitleIsCentredAfterThePause) {
     EXPECT_EQ(KeyWaits(), 0);
 }
 
-TEST_F(TableTest, PageWithoutPauseWaitsForAKeyBeforeClearing) {
-    UJLAP("x", 0);
-    EXPECT_EQ(KeyWaits(), 1);
-    EXPECT_EQ(Con().SleptMs(), 0u);
-    EXPECT_EQ(Row(0), std::string(39, ' ') + "x");   // a field of 0 div 2 + 40
+// The wait, a pause or a key, comes before the clearing: the previous page
+// is still on the screen while the program waits.
+TEST_F(TableTest, ThePreviousPageStaysDuringTheWait) {
+    for (int16_t wait : {1, 0}) {
+        FreshPage();
+        TextWriteStr(0, Output, "previous page");
+        TextWritelnEnd(Output);
+        std::string during;
+        Con().SetOnSleep([&](uint32_t) { during = Row(0); });
+        Con().SetOnEmptyWait([&] {
+            during = Row(0);
+            Con().PushKey(KeyDown(' ', 57));
+        });
+        UJLAP("x", wait);
+        EXPECT_EQ(during, "previous page") << "wait " << wait;
+        EXPECT_EQ(Row(0), std::string(39, ' ') + "x") << "wait " << wait;   // a field of 0 div 2 + 40
+        EXPECT_EQ(Row(1), "") << "wait " << wait;
+    }
+    EXPECT_EQ(Con().SleptMs(), 100u);
 }
 
 TEST_F(TableTest, LongestPauseIs65500Milliseconds) {
@@ -124,6 +138,18 @@ TEST_F(TableTest, ATitleOverEightyCharactersWrapsWithoutLeadingSpaces) {
     std::string title = "Kelmarosz keres\xE9se -- eredm\xE9ny:" + name;   // 101 characters
     EXPECT_EQ(Row(0), title.substr(0, 80));
     EXPECT_EQ(Row(1), title.substr(80));
+}
+
+// The longest name that can be typed, 254 characters, makes a title of 285:
+// it is cut to 255 and written from the first column.
+TEST_F(TableTest, ATitleOver255CharactersIsCut) {
+    std::string name;
+    for (int i = 0; i < 254; i++) name += static_cast<char>('a' + i % 26);
+    KIIR(ShortString(name));
+    const std::string title = ("Kelmarosz keres\xE9se -- eredm\xE9ny:" + name).substr(0, 255);
+    for (int y = 0; y < 3; y++) EXPECT_EQ(Row(y), title.substr(80 * y, 80)) << "row " << y;
+    EXPECT_EQ(Row(3), title.substr(240));
+    EXPECT_EQ(Row(4), "A keresett r\xE9szm\xE1trix: (1,1)..(2,3)");
 }
 
 TEST_F(TableTest, ResultPage) {

@@ -67,6 +67,7 @@ void MemoryConsole::SetConsoleOutputCP(uint32_t cp) {
 }
 
 void MemoryConsole::Sleep(uint32_t ms) {
+    if (onSleep_) onSleep_(ms);
     sleptMs_ += ms;
     sleepCalls_++;
 }

@@ -39,6 +39,9 @@ public:
     // the queue is still empty afterwards (or no hook is set) WaitForInput
     // throws std::runtime_error instead of hanging the test.
     void SetOnEmptyWait(std::function<void()> hook) { onEmptyWait_ = std::move(hook); }
+    // Runs at every sleep, before it is counted: the screen as it stands
+    // during the pause.
+    void SetOnSleep(std::function<void(uint32_t ms)> hook) { onSleep_ = std::move(hook); }
     // Simulates standard output that is not a console.
     void SetQueryable(bool queryable) { queryable_ = queryable; }
     // Simulates a terminal that reports no key releases.
@@ -77,4 +80,5 @@ private:
     void CheckRect(const SmallRect& r);
     std::deque<InputRecord> queue_;
     std::function<void()> onEmptyWait_;
+    std::function<void(uint32_t)> onSleep_;
 };

@@ -26,7 +26,7 @@ TEST(KeyKitty, PressRepeatRelease) {
     EXPECT_EQ(KittyEvs("\x1b[1;5:2H"), (std::vector<Ev>{{true, VK_HOME, 71, 0, E | C}}));
     EXPECT_EQ(KittyEvs("\x1b[3;1:3~"), (std::vector<Ev>{{false, VK_DELETE, 83, 0, E}}));
     // A held key read by a key wait counts once per repeat event.
-    EXPECT_EQ(Codes(Decode("\x1b[97u\x1b[97;1:2u\x1b[97;1:3u", Kitty())), (std::vector<int>{'a', 'a'}));
+    EXPECT_EQ(ReadKeyCodes(Decode("\x1b[97u\x1b[97;1:2u\x1b[97;1:3u", Kitty())), (std::vector<int>{'a', 'a'}));
     // Typed bytes still come with no release report: down and up at once.
     EXPECT_EQ(KittyEvs("\r"), Press(VK_RETURN, 28, 13, 0));
 }
@@ -54,7 +54,7 @@ TEST(KeyKitty, LoneModifiersEndNoWait) {
         std::string release = std::string(c.Bytes);
         release.insert(release.size() - 1, release.find(';') == std::string::npos ? ";1:3" : ":3");
         EXPECT_EQ(KittyEvs(release), (std::vector<Ev>{{false, c.Vk, c.Scan, 0, c.Mods}}));
-        EXPECT_EQ(Codes(Decode(std::string(c.Bytes) + release, Kitty())), std::vector<int>{});
+        EXPECT_EQ(ReadKeyCodes(Decode(std::string(c.Bytes) + release, Kitty())), std::vector<int>{});
     }
 }
 
@@ -65,17 +65,17 @@ TEST(KeyKitty, AltCodesOnTheKeypad) {
     ASSERT_EQ(evs.size(), 6u);
     EXPECT_EQ(ToEv(evs[1]), (Ev{true, VK_NUMPAD0 + 6, 77, '6', A}));
     EXPECT_EQ(ToEv(evs[5]), (Ev{false, VK_MENU, 56, 0, A}));
-    EXPECT_EQ(Codes(evs), (std::vector<int>{65}));
+    EXPECT_EQ(ReadKeyCodes(evs), (std::vector<int>{65}));
     // Keypad 0 alone gives no key; Num Lock off (cursor codes) counts too.
-    EXPECT_EQ(Codes(Decode(altDown + "\x1b[57399;3u" + altUp, Kitty())), std::vector<int>{});
-    EXPECT_EQ(Codes(Decode(altDown + "\x1b[57417;3u\x1b[57423;3u" + altUp, Kitty())),
+    EXPECT_EQ(ReadKeyCodes(Decode(altDown + "\x1b[57399;3u" + altUp, Kitty())), std::vector<int>{});
+    EXPECT_EQ(ReadKeyCodes(Decode(altDown + "\x1b[57417;3u\x1b[57423;3u" + altUp, Kitty())),
               (std::vector<int>{47}));
     // Alt with the cursor keys at keypad positions makes digits too: Up is
     // 8, Left 4, and with the release of Alt the code 84 ("T").
-    EXPECT_EQ(Codes(Decode(altDown + "\x1b[1;3A\x1b[1;3:3A\x1b[1;3D\x1b[1;3:3D" + altUp, Kitty())),
+    EXPECT_EQ(ReadKeyCodes(Decode(altDown + "\x1b[1;3A\x1b[1;3:3A\x1b[1;3D\x1b[1;3:3D" + altUp, Kitty())),
               (std::vector<int>{84}));
     // Num Lock on reported in the modifiers does not disturb it.
-    EXPECT_EQ(Codes(Decode("\x1b[57443;131u\x1b[57400;131u\x1b[57399;131u\x1b[57443;129:3u", Kitty())),
+    EXPECT_EQ(ReadKeyCodes(Decode("\x1b[57443;131u\x1b[57400;131u\x1b[57399;131u\x1b[57443;129:3u", Kitty())),
               (std::vector<int>{10}));
 }
 
@@ -107,12 +107,12 @@ TEST(KeyKitty, KeyCodes) {
     }
     // Alt with a letter no PC key types is the letter alone.
     EXPECT_EQ(KittyEvs("\x1b[225;3u"), (std::vector<Ev>{{true, 0, 0, 0xE1, 0}}));
-    EXPECT_EQ(Codes(Decode("\x1b[225;3u\x1b[225;3:3u", Kitty())), (std::vector<int>{0xE1}));
+    EXPECT_EQ(ReadKeyCodes(Decode("\x1b[225;3u\x1b[225;3:3u", Kitty())), (std::vector<int>{0xE1}));
     // A code point with no Windows-1250 form is no key.
     EXPECT_EQ(KittyEvs("\x1b[20013u"), std::vector<Ev>{});
     EXPECT_EQ(KittyEvs("\x1b[0u"), std::vector<Ev>{});
     // The codes a key wait reads for some of them.
-    EXPECT_EQ(Codes(Decode("\x1b[57414u\x1b[9;2u\x1b[57364;3u\x1b[49;3u", Kitty())),
+    EXPECT_EQ(ReadKeyCodes(Decode("\x1b[57414u\x1b[9;2u\x1b[57364;3u\x1b[49;3u", Kitty())),
               (std::vector<int>{13, 0, 15, 0, 104, 0, 120}));
 }
 

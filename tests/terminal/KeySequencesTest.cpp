@@ -1,6 +1,7 @@
 // Escape sequences under the terminals the program meets, and the codes a
 // key wait reads from the resulting events.
 #include "KeyTestHarness.h"
+#include "TerminalTypes.h"
 
 using namespace keytest;
 
@@ -8,7 +9,8 @@ namespace {
 
 constexpr uint32_t S = SHIFT_PRESSED, C = LEFT_CTRL_PRESSED, A = LEFT_ALT_PRESSED, E = ENHANCED_KEY;
 
-const char* const kTerms[] = {"xterm-256color", "tmux-256color", "screen-256color", "linux"};
+// The usual terminals, and screen's entry, whose key strings differ again.
+const char* const KeyTerms[] = {Terms[0], Terms[1], Terms[2], "screen-256color"};
 
 // A key given by a terminfo capability name or by its bytes, and the press it means.
 struct KeyCase {
@@ -39,7 +41,7 @@ const KeyCase kCaps[] = {
 };
 
 TEST(KeySequences, EveryTerminfoKeyStringDecodesToItsKey) {
-    for (const char* term : kTerms) {
+    for (const char* term : KeyTerms) {
         SCOPED_TRACE(term);
         ASSERT_TRUE(LoadTerm(term)) << "terminfo entry missing";
         std::vector<KeySequence> table = KeySequencesFromTerminfo();
@@ -81,7 +83,7 @@ const KeyCase kForms[] = {
 };
 
 TEST(KeySequences, XtermFormsDecodeUnderEveryTerminal) {
-    for (const char* term : kTerms) {
+    for (const char* term : KeyTerms) {
         SCOPED_TRACE(term);
         ASSERT_TRUE(LoadTerm(term));
         std::vector<KeySequence> table = KeySequencesFromTerminfo();
@@ -136,10 +138,10 @@ TEST(KeySequences, KeyWaitCodes) {
     std::vector<KeySequence> table = KeySequencesFromTerminfo();
     for (const CodeCase& c : kCodeCases) {
         SCOPED_TRACE(c.Name);
-        EXPECT_EQ(Codes(Decode(c.Bytes, {}, table)), c.Codes);
+        EXPECT_EQ(ReadKeyCodes(Decode(c.Bytes, {}, table)), c.Codes);
     }
     // Ctrl+2 types NUL, which the key layer reads as the extended key 0 3.
-    EXPECT_EQ(Codes(Decode(std::string(1, '\0'), {}, table)), (std::vector<int>{0, 3}));
+    EXPECT_EQ(ReadKeyCodes(Decode(std::string(1, '\0'), {}, table)), (std::vector<int>{0, 3}));
 }
 
 TEST(KeySequences, TypedBytesAreUsLayoutKeys) {
@@ -166,7 +168,7 @@ TEST(KeySequences, AltPrefix) {
     EXPECT_EQ(Evs(Decode("\x1b\x7f")), Press(VK_BACK, 14, 8, A));
     // Alt with a letter no PC key types is the letter: never a lone 0.
     EXPECT_EQ(Evs(Decode("\x1b\xc3\xa1")), Press(0, 0, 0xE1, 0));
-    EXPECT_EQ(Codes(Decode("a\x1b\xc3\xa1G")), (std::vector<int>{'a', 0xE1, 'G'}));
+    EXPECT_EQ(ReadKeyCodes(Decode("a\x1b\xc3\xa1G")), (std::vector<int>{'a', 0xE1, 'G'}));
     // ESC ESC with nothing after it: two Esc presses, not Alt+Esc.
     auto esc = Press(VK_ESCAPE, 1, 27, 0);
     std::vector<Ev> twice = esc;
@@ -198,7 +200,7 @@ TEST(KeySequences, AltAtKeypadPositionsWithoutReleases) {
     };
     for (const CodeCase& c : cases) {
         SCOPED_TRACE(c.Name);
-        EXPECT_EQ(Codes(Decode(c.Bytes, {}, table), false), c.Codes);
+        EXPECT_EQ(ReadKeyCodes(Decode(c.Bytes, {}, table), false), c.Codes);
     }
 }
 
@@ -242,7 +244,7 @@ TEST(KeySequences, ModifiedFunctionKeysOfEachEntry) {
             SCOPED_TRACE(k.Cap);
             char* s = tigetstr(const_cast<char*>(k.Cap));
             ASSERT_TRUE(s != nullptr && s != reinterpret_cast<char*>(-1));
-            EXPECT_EQ(Codes(Decode(s, {}, table)), k.Codes);
+            EXPECT_EQ(ReadKeyCodes(Decode(s, {}, table)), k.Codes);
         }
     }
     EXPECT_GE(loaded, 3);

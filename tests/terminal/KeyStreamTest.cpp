@@ -67,16 +67,16 @@ TEST(KeyStream, HungarianLettersArriveAsWindows1250) {
                              "\xc3\x81\xc3\x89\xc3\x8d\xc3\x93\xc3\x96\xc5\x90\xc3\x9a\xc3\x9c\xc5\xb0";
     const std::vector<int> want = {0xE1, 0xE9, 0xED, 0xF3, 0xF6, 0xF5, 0xFA, 0xFC, 0xFB,
                                    0xC1, 0xC9, 0xCD, 0xD3, 0xD6, 0xD5, 0xDA, 0xDC, 0xDB};
-    EXPECT_EQ(Codes(Decode(text)), want);
+    EXPECT_EQ(ReadKeyCodes(Decode(text)), want);
     // Split inside every character, the same letters.
     KeyDecoder d(BuiltinKeySequences(), Utf8(), {});
     for (size_t i = 0; i < text.size(); i++) Feed(d, text.substr(i, 1), i);
-    EXPECT_EQ(Codes(Drain(d)), want);
+    EXPECT_EQ(ReadKeyCodes(Drain(d)), want);
 }
 
 TEST(KeyStream, CharactersWithoutWindows1250FormAreDropped) {
     // A CJK letter, an emoji, a stray continuation byte, an overlong form.
-    EXPECT_EQ(Codes(Decode("a\xe4\xb8\xad" "b\xf0\x9f\x98\x80" "c\x80" "d\xc0\xaf" "e")),
+    EXPECT_EQ(ReadKeyCodes(Decode("a\xe4\xb8\xad" "b\xf0\x9f\x98\x80" "c\x80" "d\xc0\xaf" "e")),
               (std::vector<int>{'a', 'b', 'c', 'd', 'e'}));
 }
 
@@ -107,12 +107,12 @@ TEST(KeyStream, ReportsAndUnknownSequencesAreSwallowedWhole) {
     };
     for (const char* s : swallowed) {
         SCOPED_TRACE(testing::PrintToString(std::string(s)));
-        EXPECT_EQ(Codes(Decode(std::string(s) + "q")), (std::vector<int>{'q'}));
+        EXPECT_EQ(ReadKeyCodes(Decode(std::string(s) + "q")), (std::vector<int>{'q'}));
     }
     // A report in the middle of keys does not disturb them.
-    EXPECT_EQ(Codes(Decode("a\x1b[5;10Rb\x1b[?62;22cc")), (std::vector<int>{'a', 'b', 'c'}));
+    EXPECT_EQ(ReadKeyCodes(Decode("a\x1b[5;10Rb\x1b[?62;22cc")), (std::vector<int>{'a', 'b', 'c'}));
     // CSI 1 ; m R is the modified F3, not a position report.
-    EXPECT_EQ(Codes(Decode("\x1b[1;2R")), (std::vector<int>{0, 86}));
+    EXPECT_EQ(ReadKeyCodes(Decode("\x1b[1;2R")), (std::vector<int>{0, 86}));
 }
 
 TEST(KeyStream, LatePositionAnswerIsNeverAKey) {
@@ -120,21 +120,21 @@ TEST(KeyStream, LatePositionAnswerIsNeverAKey) {
     // has the modified F3's shape but is swallowed, once; keys go on.
     KeyDecoder::Options late;
     late.PositionReportPending = true;
-    EXPECT_EQ(Codes(Decode("a\x1b[1;5Rb\x1b[1;5R", late)), (std::vector<int>{'a', 'b', 0, 96}));
+    EXPECT_EQ(ReadKeyCodes(Decode("a\x1b[1;5Rb\x1b[1;5R", late)), (std::vector<int>{'a', 'b', 0, 96}));
     // Arriving in pieces.
     KeyDecoder d(BuiltinKeySequences(), Utf8(), late);
     for (char c : std::string("\x1b[1;12R"))
         Feed(d, std::string(1, c), 1000);
     Feed(d, "q", 1001);
     d.Tick(3000);
-    EXPECT_EQ(Codes(Drain(d)), (std::vector<int>{'q'}));
+    EXPECT_EQ(ReadKeyCodes(Drain(d)), (std::vector<int>{'q'}));
 }
 
 TEST(KeyStream, BrokenAndOverlongSequencesAreBounded) {
     // A sequence broken by another ESC: the new one counts.
-    EXPECT_EQ(Codes(Decode("\x1b[1;\x1b[A")), (std::vector<int>{0, 72}));
+    EXPECT_EQ(ReadKeyCodes(Decode("\x1b[1;\x1b[A")), (std::vector<int>{0, 72}));
     // A control byte inside a sequence ends it; the byte is a key.
-    EXPECT_EQ(Codes(Decode("\x1b[12\x01")), (std::vector<int>{1}));
+    EXPECT_EQ(ReadKeyCodes(Decode("\x1b[12\x01")), (std::vector<int>{1}));
     // Hundreds of parameter bytes: the decoder keeps a bounded buffer and
     // drops the sequence up to its final byte.
     KeyDecoder d(BuiltinKeySequences(), Utf8(), {});
@@ -142,29 +142,29 @@ TEST(KeyStream, BrokenAndOverlongSequencesAreBounded) {
     for (int i = 0; i < 500; i++) Feed(d, "1;", i);
     EXPECT_EQ(d.Available(), 0u);
     Feed(d, "Aq", 600);
-    EXPECT_EQ(Codes(Drain(d)), (std::vector<int>{'q'}));
+    EXPECT_EQ(ReadKeyCodes(Drain(d)), (std::vector<int>{'q'}));
     // A timeout ends the dropping as well.
     Feed(d, "\x1b[", 700);
     for (int i = 0; i < 100; i++) Feed(d, "9", 700);
     d.Tick(800);
     Feed(d, "5", 810);
-    EXPECT_EQ(Codes(Drain(d)), (std::vector<int>{'5'}));
+    EXPECT_EQ(ReadKeyCodes(Drain(d)), (std::vector<int>{'5'}));
 }
 
 TEST(KeyStream, PlainInputLineEnds) {
     KeyDecoder::Options opt;
     opt.PlainInput = true;
-    EXPECT_EQ(Codes(Decode("ab\r\ncd\ref\n\n\r\r", opt)),
+    EXPECT_EQ(ReadKeyCodes(Decode("ab\r\ncd\ref\n\n\r\r", opt)),
               (std::vector<int>{'a', 'b', 13, 'c', 'd', 13, 'e', 'f', 13, 13, 13, 13}));
     // CR at the end of one read and LF at the start of the next: one Enter.
     KeyDecoder d(BuiltinKeySequences(), Utf8(), opt);
     Feed(d, "x\r", 0);
     Feed(d, "\ny", 1);
-    EXPECT_EQ(Codes(Drain(d)), (std::vector<int>{'x', 13, 'y'}));
+    EXPECT_EQ(ReadKeyCodes(Drain(d)), (std::vector<int>{'x', 13, 'y'}));
     // Sequences decode as from a terminal; Finish settles the last ESC.
     Feed(d, "\x1b[Bz\x1b", 2);
     d.Finish();
-    EXPECT_EQ(Codes(Drain(d)), (std::vector<int>{0, 80, 'z', 27}));
+    EXPECT_EQ(ReadKeyCodes(Drain(d)), (std::vector<int>{0, 80, 'z', 27}));
 }
 
 // Any byte stream: no crash, every event well formed, and nothing left

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "RenderChecks.h"
+#include "TerminalTypes.h"
 
 namespace {
 
@@ -154,7 +155,7 @@ void Scroll(ScreenGrid& g, Renderer& r, SmallRect src, SmallRect clip, Coord des
 }
 
 TEST(Render, FullWidthScrollUsesTheScrollRegion) {
-    for (const char* term : {"xterm-256color", "tmux-256color", "linux"}) {
+    for (const char* term : Terms) {
         LOAD_OR_SKIP(term, caps);
         ScreenGrid g(80, 25);
         Renderer r(caps, Utf8(), 80, 25);
@@ -270,7 +271,7 @@ TEST(Render, ResizeRedrawsEveryKnownCell) {
 // Random writes, fills, window clears, scrolls and cursor moves, rendered in
 // batches: the terminal must always end up showing the grid's known cells.
 TEST(Render, RandomEditsAlwaysConverge) {
-    for (const char* term : {"xterm-256color", "tmux-256color", "linux"}) {
+    for (const char* term : Terms) {
         LOAD_OR_SKIP(term, caps);
         for (bool onlcr : {false, true}) {
             std::mt19937 rng(onlcr ? 7 : 11);

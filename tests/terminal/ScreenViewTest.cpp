@@ -12,7 +12,7 @@
 
 namespace {
 
-const char* const kTerms[] = {"xterm-256color", "screen-256color", "linux"};
+const char* const ViewTerms[] = {"xterm-256color", "screen-256color", "linux"};
 
 TEST(ScreenView, BufferIsAtLeastThePageAndNeverShrinks) {
     EXPECT_EQ(BufferExtent(64, 80, 0), 80);
@@ -148,7 +148,7 @@ void ExpectSameTerminal(VtModel& a, VtModel& b, int w, int h, const std::string&
 }
 
 TEST(ScreenView, SmallTerminalGrownToThePageShowsWhatThePageShows) {
-    for (const char* term : kTerms) {
+    for (const char* term : ViewTerms) {
         LOAD_OR_SKIP(term, caps);
         for (int wait = 0; wait < 4; wait++) {
             SCOPED_TRACE(std::string(term) + " key wait " + std::to_string(wait));
@@ -173,7 +173,7 @@ TEST(ScreenView, SmallTerminalGrownToThePageShowsWhatThePageShows) {
 }
 
 TEST(ScreenView, ShrinkingAndGrowingInTheMiddleOfATableChangesNoPage) {
-    for (const char* term : kTerms) {
+    for (const char* term : ViewTerms) {
         LOAD_OR_SKIP(term, caps);
         SCOPED_TRACE(term);
         Terminal page(caps, 80, 25), moving(caps, 80, 25);
@@ -198,7 +198,7 @@ TEST(ScreenView, ShrinkingAndGrowingInTheMiddleOfATableChangesNoPage) {
 // resized now and then: the terminal always shows the view's part of the
 // buffer, with the cursor in it.
 TEST(ScreenView, RandomEditsThroughAMovingViewAlwaysConverge) {
-    for (const char* term : kTerms) {
+    for (const char* term : ViewTerms) {
         LOAD_OR_SKIP(term, caps);
         std::mt19937 rng(5);
         auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };

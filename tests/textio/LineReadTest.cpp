@@ -106,6 +106,56 @@ TEST_F(LineReadTest, ReadlnAtTheEndOrAtCtrlZSetsNoError) {
     EXPECT_EQ(IOResult(), 0);
 }
 
+// A Ctrl-Z inside the rest of a line that the line end skips stops the skip
+// there: it is the end of the data, whatever follows.
+TEST_F(LineReadTest, CtrlZInsideTheSkippedRestEndsTheData) {
+    WriteWholeFile(dir.File("z.txt"), "7 rest\x1A" "more\r\n8\r\n");
+    TextRec f;
+    OpenForReading(f, dir.File("z.txt"));
+    int32_t v;
+    TextReadInt(f, v);
+    EXPECT_EQ(v, 7);
+    TextReadlnEnd(f);
+    EXPECT_EQ(f.BufferPtr[f.BufferPos], 26);
+    TextReadInt(f, v);
+    EXPECT_EQ(v, 0);
+    EXPECT_EQ(IOResult(), 0);
+    Close(f);
+}
+
+// An LF that is the last byte of a load ends the line without another
+// read, which on a pipe would wait for a line not yet written (here it
+// would fail: the pipe does not block).
+TEST_F(LineReadTest, LineEndAtTheEndOfALoadNeedsNoFurtherRead) {
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    ASSERT_EQ(fcntl(fds[0], F_SETFL, O_NONBLOCK), 0);
+    const std::string line = std::string(255, 'x') + "\n";
+    ASSERT_EQ(write(fds[1], line.data(), line.size()), static_cast<ssize_t>(line.size()));
+    static int reads;
+    reads = 0;
+    TextRec f;
+    OpenStdIO(f, ModeInput, fds[0]);
+    f.TransferProc = [](TextRec& r) {
+        reads++;
+        FileReadFunc(r);
+    };
+    ShortString s;
+    TextReadStr(f, s);
+    TextReadlnEnd(f);
+    EXPECT_EQ(reads, 1);
+    EXPECT_EQ(IOResult(), 0);
+    EXPECT_EQ(s.Length(), 255);
+    // The next line is read whole once it comes.
+    ASSERT_EQ(write(fds[1], "5\n", 2), 2);
+    int32_t v = 0;
+    TextReadInt(f, v);
+    EXPECT_EQ(v, 5);
+    EXPECT_EQ(IOResult(), 0);
+    close(fds[0]);
+    close(fds[1]);
+}
+
 TEST_F(LineReadTest, NumbersThenLineSkip) {
     WriteWholeFile(dir.File("d.dat"), "2 3 junk\r\n0 5 0\r\n");
     TextRec f;

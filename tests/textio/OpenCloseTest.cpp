@@ -1,6 +1,7 @@
 // Binding, opening and closing: platform errors, mode errors, the pending
 // result and how names reach the file system.
 #include <fcntl.h>
+#include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -53,6 +54,29 @@ TEST_F(OpenCloseTest, OpenErrorsOnRealFiles) {
         EXPECT_EQ(f.Mode, ModeClosed) << c.name;
         EXPECT_EQ(f.Handle, UnusedHandle) << c.name;
     }
+}
+
+// Host errors by their meaning, as the Windows errors of the same meaning
+// map; 0 means nothing failed and leaves a pending code alone.
+TEST_F(OpenCloseTest, HostErrorsMapToTheCodesOfTheirMeaning) {
+    const std::pair<int, uint16_t> cases[] = {
+        {ENOENT, FileNotFound},         {ENOTDIR, PathNotFound},       {ENAMETOOLONG, PathNotFound},
+        {ELOOP, PathNotFound},          {EMFILE, TooManyOpenFiles},    {ENFILE, TooManyOpenFiles},
+        {EACCES, FileAccessDenied},     {EPERM, FileAccessDenied},     {EISDIR, FileAccessDenied},
+        {EEXIST, FileAccessDenied},     {ENOTEMPTY, FileAccessDenied}, {EBUSY, FileAccessDenied},
+        {ETXTBSY, FileAccessDenied},    {EBADF, InvalidFileHandle},    {ENOMEM, NotEnoughMemory},
+        {EINVAL, InvalidParameter},     {EPIPE, BrokenPipe},           {ENOSPC, DiskWriteError},
+        {EDQUOT, DiskWriteError},       {EFBIG, DiskWriteError},       {EROFS, WriteProtected},
+        {ENXIO, DeviceNotReady},        {ENODEV, DeviceNotReady},      {ESPIPE, SeekError},
+        {EIO, GeneralFailure},          {EOVERFLOW, GeneralFailure},
+    };
+    for (const auto& [host, code] : cases) {
+        Errno2InOutRes(host);
+        EXPECT_EQ(IOResult(), code) << "errno " << host;
+    }
+    InOutRes = FileNotFound;
+    Errno2InOutRes(0);
+    EXPECT_EQ(IOResult(), FileNotFound);
 }
 
 TEST_F(OpenCloseTest, NameTooLongForTheHostGives3) {

@@ -1,52 +1,15 @@
-// Helpers for the text file tests: a temporary directory, whole-file
-// reading and writing, and an in-memory output sink.
+// Helpers for the text file tests: opening files by name, an in-memory
+// output sink, and a fixture with no pending I/O result.
 #pragma once
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <unistd.h>
 
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
+#include "Files.h"
 #include "Runtime.h"
 #include "PlatformFile.h"
 #include "TextIO.h"
-
-class TempDir {
-public:
-    TempDir() {
-        char tmpl[] = "/tmp/textio-XXXXXX";
-        char* p = mkdtemp(tmpl);
-        if (p != nullptr) path_ = p;
-    }
-    ~TempDir() {
-        std::error_code ec;
-        if (!path_.empty()) std::filesystem::remove_all(path_, ec);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    const std::string& Path() const { return path_; }
-    std::string File(const std::string& name) const { return path_ + "/" + name; }
-
-private:
-    std::string path_;
-};
-
-inline void WriteWholeFile(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out << bytes;
-}
-
-inline std::string ReadWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 // Binds f to path and opens it for reading, with InOutRes left to the caller.
 inline void OpenForReading(TextRec& f, const std::string& path) {

@@ -181,3 +181,26 @@ TEST_F(WriteTest, PendingResultIsKeptByLaterFailures) {
     EXPECT_EQ(IOResult(), 106);
     Close(f);
 }
+
+TEST_F(WriteTest, PendingResultMakesEveryWriteIdle) {
+    struct Op {
+        const char* Name;
+        void (*Run)(TextRec&);
+    };
+    const Op ops[] = {
+        {"TextWriteStr", [](TextRec& r) { TextWriteStr(5, r, ShortString("abc")); }},
+        {"TextWriteInt", [](TextRec& r) { TextWriteInt(5, r, 42); }},
+        {"TextWriteChar", [](TextRec& r) { TextWriteChar(3, r, 'x'); }},
+        {"TextWritelnEnd", [](TextRec& r) { TextWritelnEnd(r); }},
+    };
+    for (const Op& op : ops) {
+        Sink::Reset(f);
+        f.FlushProc = Sink::Transfer;
+        InOutRes = 106;
+        op.Run(f);
+        EXPECT_EQ(InOutRes, 106) << op.Name;
+        InOutRes = 0;
+        EXPECT_EQ(Sink::Transfers, 0) << op.Name;
+        EXPECT_EQ(Sink::All(f), "") << op.Name;
+    }
+}

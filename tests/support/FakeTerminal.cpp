@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <sys/ioctl.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -15,7 +16,23 @@
 extern char** environ;
 
 namespace {
-using Clock = std::chrono::steady_clock;
+
+// Reads what fd holds now into out; false once it has ended (end of file,
+// or the EIO of a master whose slaves are all closed).
+bool ReadAvailable(int fd, std::string& out) {
+    char buf[4096];
+    for (;;) {
+        ssize_t n = read(fd, buf, sizeof buf);
+        if (n > 0) {
+            out.append(buf, static_cast<size_t>(n));
+        } else if (n < 0 && errno == EINTR) {
+            continue;
+        } else {
+            return n < 0 && errno == EAGAIN;   // still open, nothing more yet
+        }
+    }
+}
+
 }  // namespace
 
 std::string VisibleText(const std::string& raw) {
@@ -41,6 +58,11 @@ std::string VisibleText(const std::string& raw) {
         i++;
     }
     return out;
+}
+
+bool SameModes(const termios& a, const termios& b) {
+    return a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag && a.c_cflag == b.c_cflag &&
+           a.c_lflag == b.c_lflag && std::memcmp(a.c_cc, b.c_cc, sizeof a.c_cc) == 0;
 }
 
 FakeTerminal::FakeTerminal(const Setup& setup) {
@@ -77,9 +99,9 @@ FakeTerminal::FakeTerminal(const Setup& setup) {
     for (std::string& v : env) envp.push_back(v.data());
     envp.push_back(nullptr);
     std::vector<std::string> args = setup.Argv;
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
+    std::vector<char*> argp;
+    for (std::string& a : args) argp.push_back(a.data());
+    argp.push_back(nullptr);
     const std::string workdir = setup.Workdir;
 
     pid_ = fork();
@@ -97,7 +119,7 @@ FakeTerminal::FakeTerminal(const Setup& setup) {
         close(master_);
         close(slave_);
         if (!workdir.empty() && chdir(workdir.c_str()) != 0) _exit(126);
-        execve(argv[0], argv.data(), envp.data());
+        execve(argp[0], argp.data(), envp.data());
         _exit(127);
     }
     close(errPipe[1]);
@@ -107,18 +129,6 @@ FakeTerminal::FakeTerminal(const Setup& setup) {
     fcntl(err_, F_SETFL, fcntl(err_, F_GETFL) | O_NONBLOCK);
     ok_ = true;
 }
-
-namespace {
-
-FakeTerminal::Setup DemoSetup(const char* scenario) {
-    FakeTerminal::Setup s;
-    s.Argv = {CONSOLE_DEMO_PATH, scenario};
-    return s;
-}
-
-}  // namespace
-
-FakeTerminal::FakeTerminal(const char* scenario) : FakeTerminal(DemoSetup(scenario)) {}
 
 FakeTerminal::~FakeTerminal() {
     if (pid_ > 0 && !ended_) {
@@ -130,13 +140,14 @@ FakeTerminal::~FakeTerminal() {
         if (fd >= 0) close(fd);
 }
 
+std::string FakeTerminal::Text() const { return VisibleText(raw_); }
+
 termios FakeTerminal::ModesNow() const {
+    if (ended_) return after_;
     termios t{};
     tcgetattr(slave_, &t);
     return t;
 }
-
-std::string FakeTerminal::Text() const { return VisibleText(raw_); }
 
 void FakeTerminal::Send(const std::string& bytes) {
     size_t done = 0;
@@ -153,6 +164,7 @@ void FakeTerminal::Send(const std::string& bytes) {
 }
 
 bool FakeTerminal::WaitUntil(const std::function<bool()>& done, int timeoutMs) {
+    using Clock = std::chrono::steady_clock;
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     while (!done()) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
@@ -162,12 +174,12 @@ bool FakeTerminal::WaitUntil(const std::function<bool()>& done, int timeoutMs) {
     return true;
 }
 
-bool FakeTerminal::WaitForRaw(const std::string& needle, int timeoutMs, size_t from) {
-    return WaitUntil([&] { return raw_.find(needle, from) != std::string::npos; }, timeoutMs);
+bool FakeTerminal::WaitForRaw(const std::string& bytes, int timeoutMs, size_t from) {
+    return WaitUntil([&] { return raw_.find(bytes, from) != std::string::npos; }, timeoutMs);
 }
 
-bool FakeTerminal::WaitForText(const std::string& needle, int timeoutMs) {
-    return WaitUntil([&] { return Text().find(needle) != std::string::npos; }, timeoutMs);
+bool FakeTerminal::WaitForText(const std::string& text, int timeoutMs) {
+    return WaitUntil([&] { return Text().find(text) != std::string::npos; }, timeoutMs);
 }
 
 int FakeTerminal::WaitExit(int timeoutMs) {
@@ -182,8 +194,18 @@ int FakeTerminal::WaitExit(int timeoutMs) {
         timeoutMs);
     if (!gone) return -1;
     ended_ = true;
-    while (Pump(100)) {
-    }   // what it wrote last
+    // What it wrote last: with our copy of the slave closed too, the master
+    // reads everything still on its way and then fails, and the stderr pipe
+    // reads its end.
+    tcgetattr(slave_, &after_);
+    close(slave_);
+    slave_ = -1;
+    bool masterOpen = true, errOpen = true;
+    WaitUntil([&] {
+        if (masterOpen) masterOpen = ReadAvailable(master_, raw_);
+        if (errOpen) errOpen = ReadAvailable(err_, errText_);
+        return !masterOpen && !errOpen;
+    });
     return status;
 }
 

@@ -2,17 +2,20 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
-#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <thread>
+
+#include "Processes.h"
 
 extern char** environ;
 
@@ -91,14 +94,24 @@ std::vector<std::string> SplitLines(const std::string& s) {
     return lines;
 }
 
-template <class Pred>
-bool PollUntil(int timeoutMs, Pred pred) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    for (;;) {
-        if (pred()) return true;
-        if (std::chrono::steady_clock::now() >= deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
+// The terminal modes of a tty we may open without making it ours.
+bool TtyModes(const std::string& tty, termios& modes) {
+    int fd = open(tty.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) return false;
+    bool ok = tcgetattr(fd, &modes) == 0;
+    close(fd);
+    return ok;
+}
+
+bool TtySize(const std::string& tty, int& width, int& height) {
+    int fd = open(tty.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) return false;
+    winsize ws{};
+    bool ok = ioctl(fd, TIOCGWINSZ, &ws) == 0;
+    close(fd);
+    width = ws.ws_col;
+    height = ws.ws_row;
+    return ok;
 }
 
 }  // namespace
@@ -108,12 +121,14 @@ TmuxSession::TmuxSession(const std::string& command, const std::string& workdir,
     int n = gSessionCount++;
     socket_ = "kz-" + std::to_string(getpid()) + "-" + std::to_string(n);
     // The pane must be exactly width x height: no status line. The pane stays
-    // after the program ends so that its exit status can be read.
+    // after the program ends, as the program left it: no note that it has
+    // ended scrolls the screen.
     confPath_ = "/tmp/" + socket_ + ".conf";
     {
         std::ofstream conf(confPath_);
         conf << "set -g status off\n"
                 "set -g remain-on-exit on\n"
+                "set -g remain-on-exit-format ''\n"
                 "set -g default-terminal screen-256color\n"
                 "set -g history-limit 0\n";
     }
@@ -122,14 +137,12 @@ TmuxSession::TmuxSession(const std::string& command, const std::string& workdir,
     // The shell outlives a Ctrl-C meant for the command (a handler, unlike an
     // ignored signal, is not inherited) so that it can still note the status.
     std::string wrapped = "trap : INT; (" + command + "); echo $? > '" + statusPath_ + "'";
+    const std::string dir = workdir.empty() ? std::filesystem::current_path().string() : workdir;
     started_ = RunCaptured({"tmux", "-u", "-L", socket_, "-f", confPath_, "new-session", "-d", "-s",
                             "kz", "-x", std::to_string(width), "-y", std::to_string(height), "-c",
-                            workdir, "-e", "LANG=C.UTF-8", "-e", "LC_ALL=C.UTF-8", wrapped},
+                            dir, "-e", "LANG=C.UTF-8", "-e", "LC_ALL=C.UTF-8", wrapped},
                            nullptr) == 0;
 }
-
-TmuxSession::TmuxSession(int width, int height, const std::string& command)
-    : TmuxSession(command, std::filesystem::current_path().string(), width, height) {}
 
 TmuxSession::~TmuxSession() {
     Tmux({"kill-server"});
@@ -179,10 +192,11 @@ std::string TmuxSession::Screen() {
 
 std::vector<std::string> TmuxSession::Lines() { return SplitLines(Screen()); }
 
-std::string TmuxSession::ScreenWithEscapes() {
+// -N keeps the blanks at the ends of rows, which carry the page colours.
+std::vector<StyledLine> TmuxSession::Styled() {
     std::string out;
-    Tmux({"capture-pane", "-p", "-e", "-t", "kz"}, &out);
-    return out;
+    Tmux({"capture-pane", "-p", "-e", "-N", "-t", "kz"}, &out);
+    return ParseStyledCapture(out);
 }
 
 std::string TmuxSession::Row(int y) {
@@ -190,12 +204,51 @@ std::string TmuxSession::Row(int y) {
     return y >= 0 && y < static_cast<int>(lines.size()) ? lines[static_cast<size_t>(y)] : "";
 }
 
+std::string TmuxSession::PaneTty() {
+    if (tty_.empty()) tty_ = Display("#{pane_tty}");
+    return tty_;
+}
+
+bool TmuxSession::WaitUntil(const std::function<bool()>& condition, int timeoutMs) {
+    return PollUntil(condition, timeoutMs);
+}
+
 bool TmuxSession::WaitForText(const std::string& text, int timeoutMs) {
-    return PollUntil(timeoutMs, [&] { return Screen().find(text) != std::string::npos; });
+    return WaitUntil([&] { return Screen().find(text) != std::string::npos; }, timeoutMs);
 }
 
 bool TmuxSession::WaitForRow(int y, const std::string& text, int timeoutMs) {
-    return PollUntil(timeoutMs, [&] { return Row(y) == text; });
+    return WaitUntil([&] { return Row(y) == text; }, timeoutMs);
+}
+
+bool TmuxSession::WaitForCursor(int x, int y, int timeoutMs) {
+    const std::string want = std::to_string(x) + " " + std::to_string(y);
+    return WaitUntil([&] { return Display("#{cursor_x} #{cursor_y}") == want; }, timeoutMs);
+}
+
+bool TmuxSession::WaitForKeyMode(int timeoutMs) {
+    return WaitUntil(
+        [&] {
+            termios modes{};
+            return TtyModes(PaneTty(), modes) && !(modes.c_lflag & ICANON);
+        },
+        timeoutMs);
+}
+
+bool TmuxSession::WaitForTtySize(int width, int height, int timeoutMs) {
+    return WaitUntil(
+        [&] {
+            int w = 0, h = 0;
+            return TtySize(PaneTty(), w, h) && w == width && h == height;
+        },
+        timeoutMs);
+}
+
+int TmuxSession::WaitForProcess(const std::string& name, int timeoutMs) {
+    int pid = -1;
+    const int shell = std::atoi(Display("#{pane_pid}").c_str());
+    WaitUntil([&] { return (pid = FindProcess(shell, name)) > 0; }, timeoutMs);
+    return pid;
 }
 
 namespace {
@@ -213,7 +266,7 @@ std::string StatusLine(const std::string& path) {
 bool TmuxSession::Dead() { return !StatusLine(statusPath_).empty(); }
 
 bool TmuxSession::WaitForExit(int timeoutMs) {
-    return PollUntil(timeoutMs, [&] { return Dead(); });
+    return WaitUntil([&] { return Dead(); }, timeoutMs);
 }
 
 int TmuxSession::ExitStatus() {
@@ -224,4 +277,24 @@ int TmuxSession::ExitStatus() {
     } catch (...) {
         return -1;
     }
+}
+
+BashSession::BashSession(const std::string& workdir, int width, int height)
+    : TmuxSession("env PS1='PROMPT$ ' TERM=xterm-256color bash --norc --noprofile -i", workdir, width,
+                  height) {}
+
+void BashSession::Run(const std::string& commandLine) {
+    SendLiteral(commandLine);
+    SendKeys("Enter");
+}
+
+bool BashSession::WaitForPrompts(int count, int timeoutMs) {
+    return WaitUntil(
+        [&] {
+            int seen = 0;
+            for (const std::string& line : Lines())
+                if (line.rfind("PROMPT$", 0) == 0) seen++;
+            return seen >= count;
+        },
+        timeoutMs);
 }
