@@ -97,7 +97,7 @@ int FuzzKeyDecoder(const uint8_t* data, size_t size) {
     Checker check;
     check.kitty = opt.Kitty;
     uint64_t now = 1000;
-    static const uint64_t kSteps[4] = {49, 50, 51, 200};
+    static const uint64_t Steps[4] = {49, 50, 51, 200};
     while (!in.Empty()) {
         const uint8_t c = in.Take();
         const unsigned arg = c >> 2;
@@ -115,7 +115,7 @@ int FuzzKeyDecoder(const uint8_t* data, size_t size) {
                 decoder.Tick(now);
                 break;
             case 2: {   // the deadline passes: whatever waited must be settled
-                now += kSteps[arg & 3];
+                now += Steps[arg & 3];
                 int before = decoder.MsUntilDeadline(now);
                 decoder.Tick(now);
                 if (before == 0)

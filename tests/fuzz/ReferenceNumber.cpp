@@ -6,11 +6,11 @@ namespace {
 
 // Digit weight of a character in any base up to 16, or 99 for none.
 unsigned Weight(unsigned char c) {
-    static const char kDigits[] = "0123456789abcdef";
+    static const char Digits[] = "0123456789abcdef";
     unsigned char lower = (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c;
     if (lower == 0) return 99;
-    const char* hit = std::strchr(kDigits, lower);
-    return hit ? static_cast<unsigned>(hit - kDigits) : 99;
+    const char* hit = std::strchr(Digits, lower);
+    return hit ? static_cast<unsigned>(hit - Digits) : 99;
 }
 
 }  // namespace

@@ -127,7 +127,9 @@ struct LayoutCase {
     std::vector<std::vector<int>> Converted;
 };
 
-const LayoutCase kLayouts[] = {
+void PrintTo(const LayoutCase& c, std::ostream* os) { *os << c.Name; }
+
+const LayoutCase Layouts[] = {
     {"numbers_after_the_counts_and_rows_skipped", "2 3 99\n0 5 0 8\n7 0 0\n", {{0, -6, 0}, {-6, 0, 0}}},
     {"rows_split_over_lines", "2 3\n0 5\n0\n7 0 0\n", {{0, -6, 0}, {-6, 0, 0}}},
     {"lone_cr_line_ends", "2 3\r0 5 0\r7 0 0\r", {{0, -6, 0}, {-6, 0, 0}}},
@@ -144,7 +146,7 @@ TEST_P(FileLayoutTest, ReadsTheMatrix) {
     ExpectMatrix(GetParam().Converted);
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, FileLayoutTest, ::testing::ValuesIn(kLayouts),
+INSTANTIATE_TEST_SUITE_P(Files, FileLayoutTest, ::testing::ValuesIn(Layouts),
                          [](const auto& info) { return std::string(info.param.Name); });
 
 struct BadCase {
@@ -153,7 +155,9 @@ struct BadCase {
     int ExitCode;
 };
 
-const BadCase kBadFiles[] = {
+void PrintTo(const BadCase& c, std::ostream* os) { *os << c.Name; }
+
+const BadCase BadFiles[] = {
     {"no_empty_cell", "1 1\n4\n", 1},
     {"empty_file", "", 1},
     {"no_columns_many_rows", "12 0\n", 1},
@@ -177,7 +181,7 @@ TEST_P(BadFileTest, EndsTheRun) {
     EXPECT_EXIT(Read(GetParam().Content), ::testing::ExitedWithCode(GetParam().ExitCode), "");
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, BadFileTest, ::testing::ValuesIn(kBadFiles),
+INSTANTIATE_TEST_SUITE_P(Files, BadFileTest, ::testing::ValuesIn(BadFiles),
                          [](const auto& info) { return std::string(info.param.Name); });
 
 // The run without an empty cell ends only after the message and a key.

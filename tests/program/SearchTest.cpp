@@ -12,7 +12,9 @@ struct SearchCase {
     int Area;
 };
 
-const SearchCase kCases[] = {
+void PrintTo(const SearchCase& c, std::ostream* os) { *os << c.Name; }
+
+const SearchCase Cases[] = {
     // (2,2)..(2,3) is as large but visited later.
     {"two_by_three", {{0, 5, 0}, {7, 0, 0}}, {1, 3, 2, 3}, 2},
     // (2,1)..(3,3) is as large but visited later.
@@ -50,7 +52,7 @@ TEST_P(SearchTest, FindsTheFirstLargestEmptyRectangle) {
     EXPECT_EQ(KeyWaits(), 1);   // one table: the prefix sums
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, SearchTest, ::testing::ValuesIn(kCases),
+INSTANTIATE_TEST_SUITE_P(Cases, SearchTest, ::testing::ValuesIn(Cases),
                          [](const auto& info) { return std::string(info.param.Name); });
 
 // The reference: the first all-empty rectangle of the largest area in the

@@ -26,9 +26,11 @@ struct LayoutCase {
     Rows Expected;   // from the first row on; trailing spaces dropped
 };
 
+void PrintTo(const LayoutCase& c, std::ostream* os) { *os << c.Name; }
+
 class LayoutTest : public TableTest, public ::testing::WithParamInterface<LayoutCase> {};
 
-const LayoutCase kLayouts[] = {
+const LayoutCase Layouts[] = {
     {"numbers", false, {1, 1, 2, 3}, {"", "       1   2   3", "   1   0   5   0", "   2   7   0   0", ""}},
     {"marks", true, {1, 1, 2, 3}, {"", "       1   2   3", "   1       *", "   2   *", ""}},
     {"marks_of_one_column", true, {1, 3, 2, 3}, {"", "       3", "   1", "   2", ""}},
@@ -47,7 +49,7 @@ TEST_P(LayoutTest, WritesTheTableThenWaitsForOneKey) {
     EXPECT_EQ(KeyWaits(), 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Tables, LayoutTest, ::testing::ValuesIn(kLayouts),
+INSTANTIATE_TEST_SUITE_P(Tables, LayoutTest, ::testing::ValuesIn(Layouts),
                          [](const auto& info) { return std::string(info.param.Name); });
 
 TEST_F(TableTest, MarkRowsKeepTheSpacesOfTheirLastField) {

@@ -95,6 +95,6 @@ std::vector<StyledLine> ParseStyledCapture(const std::string& capture) {
 }
 
 int PcToAnsi(int pc) {
-    static const int kMap[8] = {0, 4, 2, 6, 1, 5, 3, 7};
-    return kMap[pc & 7] + (pc & 8);
+    static const int Map[8] = {0, 4, 2, 6, 1, 5, 3, 7};
+    return Map[pc & 7] + (pc & 8);
 }

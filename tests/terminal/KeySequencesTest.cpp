@@ -21,7 +21,7 @@ struct KeyCase {
 };
 
 // What each terminfo key string must decode to, whatever bytes the entry holds.
-const KeyCase kCaps[] = {
+const KeyCase Caps[] = {
     {"kcuu1", VK_UP, 72, 0, E},        {"kcud1", VK_DOWN, 80, 0, E},
     {"kcub1", VK_LEFT, 75, 0, E},      {"kcuf1", VK_RIGHT, 77, 0, E},
     {"khome", VK_HOME, 71, 0, E},      {"kend", VK_END, 79, 0, E},
@@ -46,7 +46,7 @@ TEST(KeySequences, EveryTerminfoKeyStringDecodesToItsKey) {
         ASSERT_TRUE(LoadTerm(term)) << "terminfo entry missing";
         std::vector<KeySequence> table = KeySequencesFromTerminfo();
         int checked = 0;
-        for (const KeyCase& c : kCaps) {
+        for (const KeyCase& c : Caps) {
             char* s = tigetstr(const_cast<char*>(c.Key));
             if (s == nullptr || s == reinterpret_cast<char*>(-1)) continue;
             if (std::string(c.Key) == "kf13" && std::string(s).find(';') == std::string::npos) continue;
@@ -59,7 +59,7 @@ TEST(KeySequences, EveryTerminfoKeyStringDecodesToItsKey) {
 }
 
 // The xterm/VT forms, which must work under every entry.
-const KeyCase kForms[] = {
+const KeyCase Forms[] = {
     {"\x1b[A", VK_UP, 72, 0, E},          {"\x1bOB", VK_DOWN, 80, 0, E},
     {"\x1b[C", VK_RIGHT, 77, 0, E},       {"\x1bOD", VK_LEFT, 75, 0, E},
     {"\x1b[H", VK_HOME, 71, 0, E},        {"\x1bOF", VK_END, 79, 0, E},
@@ -87,7 +87,7 @@ TEST(KeySequences, XtermFormsDecodeUnderEveryTerminal) {
         SCOPED_TRACE(term);
         ASSERT_TRUE(LoadTerm(term));
         std::vector<KeySequence> table = KeySequencesFromTerminfo();
-        for (const KeyCase& c : kForms) {
+        for (const KeyCase& c : Forms) {
             SCOPED_TRACE(testing::PrintToString(std::string(c.Key)));
             EXPECT_EQ(Evs(Decode(c.Key, {}, table)), Press(c.Vk, c.Scan, c.Ch, c.Mods));
         }
@@ -101,7 +101,7 @@ struct CodeCase {
 };
 
 // The codes the key layer must read, from what terminals send for the key.
-const CodeCase kCodeCases[] = {
+const CodeCase CodeCases[] = {
     {"F1", "\x1bOP", {0, 59}},
     {"Shift+F1", "\x1b[1;2P", {0, 84}},
     {"Ctrl+F1", "\x1b[1;5P", {0, 94}},
@@ -136,7 +136,7 @@ const CodeCase kCodeCases[] = {
 TEST(KeySequences, KeyWaitCodes) {
     ASSERT_TRUE(LoadTerm("xterm-256color"));
     std::vector<KeySequence> table = KeySequencesFromTerminfo();
-    for (const CodeCase& c : kCodeCases) {
+    for (const CodeCase& c : CodeCases) {
         SCOPED_TRACE(c.Name);
         EXPECT_EQ(ReadKeyCodes(Decode(c.Bytes, {}, table)), c.Codes);
     }

@@ -46,7 +46,7 @@ struct ScrollCase {
 };
 
 // A 4x4 grid "abcd/efgh/ijkl/mnop" scrolled various ways; '*' is the fill.
-const ScrollCase kScrolls[] = {
+const ScrollCase Scrolls[] = {
     {"window up one", {0, 1, 3, 3}, {0, 0, 3, 3}, {0, 0}, {"efgh", "ijkl", "mnop", "****"}},
     {"window down one", {0, 0, 3, 2}, {0, 0, 3, 3}, {0, 1}, {"****", "abcd", "efgh", "ijkl"}},
     {"clip keeps top row", {0, 1, 3, 3}, {0, 1, 3, 3}, {0, 0}, {"abcd", "ijkl", "mnop", "****"}},
@@ -59,7 +59,7 @@ const ScrollCase kScrolls[] = {
 };
 
 TEST(ScreenGrid, ScrollMovesClipsAndFills) {
-    for (const ScrollCase& c : kScrolls) {
+    for (const ScrollCase& c : Scrolls) {
         ScreenGrid g = Lettered(4, 4);
         g.Scroll(c.source, c.clip, c.dest, '*', 0x1F);
         for (int y = 0; y < 4; y++) EXPECT_EQ(Row(g, y), c.rows[y]) << c.name << " row " << y;

@@ -29,7 +29,8 @@ protected:
 
 TEST_F(TerminalSmoke, DrawsReadsKeysAndRestoresInTmux) {
     const std::string log = Path("log");
-    TmuxSession tmux(std::string("'") + TERMINAL_DRIVE_PATH + "' log; echo $? > rc; stty -a > stty", dir_.Path());
+    const std::string command = std::string("'") + TERMINAL_DRIVE_PATH + "' log; echo $? > rc; stty -a > stty";
+    TmuxSession tmux(command, dir_.Path());
     ASSERT_TRUE(tmux.Started());
     ASSERT_TRUE(WaitForFileText(log, "ok=1 size=80x25")) << ReadWholeFile(log);
     tmux.SendKeys("a");

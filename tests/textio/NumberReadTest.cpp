@@ -12,7 +12,7 @@ struct ValCase {
     int32_t value;
 };
 
-const ValCase kValCases[] = {
+const ValCase ValCases[] = {
     {"0", true, 0},
     {"-17", true, -17},
     {"+5", true, 5},
@@ -70,7 +70,7 @@ const ValCase kValCases[] = {
 }  // namespace
 
 TEST(ValTest, NumberRules) {
-    for (const ValCase& c : kValCases) {
+    for (const ValCase& c : ValCases) {
         int32_t v = 12345;
         int pos = Val(c.text.data(), static_cast<int>(c.text.size()), v);
         EXPECT_EQ(pos == 0, c.ok) << "text '" << c.text << "' error position " << pos;
