@@ -20,6 +20,13 @@ namespace {
 const std::string Prompt = "Fájlnév (*.dat, opcionális: 4x8_1,5x3,8_ures):";
 const std::string InputTitle = std::string(24, ' ') + "Kelmarosz keresése -- beolvasás";
 
+// The columns a UTF-8 text takes on the screen (one per character here).
+int Columns(const std::string& text) {
+    int n = 0;
+    for (unsigned char c : text) n += (c & 0xC0) != 0x80;
+    return n;
+}
+
 // "$" and 16 capital hexadecimal digits at pos.
 bool HexAddrAt(const std::string& s, size_t pos) {
     if (s.size() < pos + 17 || s[pos] != '$') return false;
@@ -190,7 +197,9 @@ TEST_F(KelmaroszRun, TheLineEditorsKeysEditTheName) {
     tmux_->SendLiteral("szemet");
     ASSERT_TRUE(tmux_->WaitForRow(1, Prompt + "szemet")) << tmux_->Screen();
     tmux_->SendKeys("Escape");
+    // The line is gone and the cursor is back where typing started.
     ASSERT_TRUE(tmux_->WaitForRow(1, Prompt)) << tmux_->Screen();
+    ASSERT_TRUE(tmux_->WaitForCursor(Columns(Prompt), 1)) << tmux_->Display("#{cursor_x} #{cursor_y}");
     tmux_->SendLiteral("pelda_2x4");
     tmux_->SendKeys("BSpace");
     tmux_->SendLiteral("3");

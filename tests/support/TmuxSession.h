@@ -7,7 +7,10 @@
 // Waiting: a test never sleeps a fixed time, it waits for what it checks.
 // Every Wait* below asks again every few milliseconds and returns true as
 // soon as the condition holds, false once timeoutMs have passed:
-//   WaitForText(text)       the text shows anywhere on the screen
+//   WaitForText(text)       the text shows anywhere on the screen; also the
+//                           way to wait for a program's ready line (the
+//                           console demo writes "ready" once its terminal is
+//                           set up, the program its prompt)
 //   WaitForRow(y, text)     row y reads exactly text (trailing blanks dropped)
 //   WaitForCursor(x, y)     the cursor stands at column x, row y (0-based)
 //   WaitForKeyMode()        the pane's terminal has left canonical mode: the
@@ -18,6 +21,8 @@
 //   WaitForProcess(name)    a process of that name runs in the pane; its pid
 //   WaitForExit()           the command has ended; then ExitStatus()
 //   WaitUntil(condition)    anything else, e.g. on Lines()
+// To act only once the program waits for a key (or sleeps in a pause), ask
+// Processes.h: WaitUntilWaitingForInput(WaitForProcess(name)).
 // Keys sent to a program arrive in order, so a run of keys can go in one
 // SendKeys; only a lone Escape needs the program to have taken it (its effect
 // on the screen) before the next key, or the two read as Alt and that key.
