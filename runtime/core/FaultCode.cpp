@@ -63,8 +63,8 @@ uintptr_t FsBase() {
 }
 
 // The effective address of a memory operand whose ModRM byte is at p[at];
-// false for forms this does not read. next gives the byte after the operand.
-bool EffectiveAddress(const FaultSite& s, const Prefixes& x, int at, uintptr_t& ea, int& next) {
+// false for forms this does not read.
+bool EffectiveAddress(const FaultSite& s, const Prefixes& x, int at, uintptr_t& ea) {
     const uint8_t* p = s.Insn;
     const int len = s.InsnLen;
     uint8_t modrm = p[at];
@@ -102,7 +102,6 @@ bool EffectiveAddress(const FaultSite& s, const Prefixes& x, int at, uintptr_t& 
         disp = Signed32(p + i);
         i += 4;
     }
-    next = i;
     uint64_t a = ripRelative ? s.Pc + static_cast<uint64_t>(i) : base + index * static_cast<uint64_t>(scale);
     a += static_cast<uint64_t>(disp);
     if (x.AddressSize32) a &= 0xFFFFFFFFu;
@@ -177,8 +176,7 @@ bool DivisorOf(const FaultSite& s, uint64_t& divisor) {
         else value = s.Regs[rm | ((x.Rex & 1) ? 8 : 0)];
     } else {
         uintptr_t ea;
-        int next;
-        if (!EffectiveAddress(s, x, i + 1, ea, next)) return false;
+        if (!EffectiveAddress(s, x, i + 1, ea)) return false;
         if (!s.ReadMemory || !s.ReadMemory(ea, &value, static_cast<size_t>(size))) return false;
     }
     divisor = value & mask;
