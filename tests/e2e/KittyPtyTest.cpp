@@ -113,7 +113,8 @@ TEST(KittyPty, KeysAltCodesAndModifiersOnAKittyTerminal) {
 }
 
 // Ctrl-C reported as a key ends the run wherever the program waits: at a
-// key wait, inside a pause (which reads keys meanwhile), in line input.
+// key wait, inside a pause (which reads keys meanwhile), in line input;
+// none of these waits spins.
 struct CtrlCCase {
     const char* Scenario;
     const char* ReadyText;   // shows once the demo waits
@@ -136,6 +137,9 @@ TEST_P(KittyCtrlC, EndsTheRunBySigintWithTheTerminalGivenBack) {
     ASSERT_NO_FATAL_FAILURE(AnswerQuery(t, {"\x1b[3;7R\x1b[?", "1u\x1b[?6", "2;22c"}));
     ASSERT_TRUE(t.WaitForText(c.ReadyText)) << t.Out() << "\nstderr: " << t.Err();
     ASSERT_TRUE(HasPush(t.Out())) << t.Out();
+    // Reading keys meanwhile, the wait still sleeps.
+    std::string busy;
+    EXPECT_TRUE(StaysIdle(t.Pid(), busy)) << busy;
     // Shift, then Ctrl down and C: as a kitty terminal sends it, with no
     // signal from the pty.
     t.Send(kitty::shiftPress + kitty::shiftRelease + "\x1b[57442;5u" + kitty::ctrlCPress);
