@@ -210,6 +210,18 @@ TEST_F(KelmaroszRun, TheLineEditorsKeysEditTheName) {
     EXPECT_EQ(tmux_->Row(1), Prompt + "pelda_2x3");
 }
 
+// Alt with a letter of a Hungarian layout (no PC key types it) is the
+// letter: the line editor stores it and takes the next key as a key, not as
+// an extended code.
+TEST_F(KelmaroszRun, AltWithALetterNoPcKeyTypesIsThatLetter) {
+    Start();
+    tmux_->SendLiteral("ab");
+    tmux_->SendBytes("\x1b\xc3\xa1");   // Alt+á
+    Open("GX");   // no such file: the prompt again
+    ASSERT_TRUE(tmux_->WaitForRow(2, Prompt)) << tmux_->Screen();
+    EXPECT_EQ(tmux_->Row(1), Prompt + "abáGX");
+}
+
 TEST_F(KelmaroszRun, NoEmptyCellEndsWithExitCodeOne) {
     Start();
     Open("nincs_ures");
