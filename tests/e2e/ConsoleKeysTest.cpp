@@ -4,7 +4,6 @@
 // a lone Esc told from a sequence by the time between bytes, are the key
 // decoder's tests, on its clock.)
 #include <cctype>
-#include <cstdio>
 #include <map>
 #include <string>
 
@@ -28,7 +27,7 @@ std::string TmuxName(const std::string& key) {
     static const std::map<std::string, std::string> names = {
         {"Prior", "PPage"},      {"Next", "NPage"},   {"Insert", "IC"},   {"Delete", "DC"},
         {"BackSpace", "BSpace"}, {"space", "Space"},  {"slash", "/"},     {"equal", "="},
-        {"backslash", "\\"},   {"KP_Divide", "KP/"}, {"aacute", "\xC3\xA1"},
+        {"backslash", "\\"},     {"KP_Divide", "KP/"}, {"aacute", "\xC3\xA1"},
         {"Return", ""},          {"Escape", ""},      {"KP_Enter", ""},   {"KP_Insert", ""},
         {"KP_Begin", ""},        {"2", ""},
     };
@@ -77,17 +76,13 @@ INSTANTIATE_TEST_SUITE_P(Terms, ConsoleKeys, ::testing::ValuesIn(Terms),
 // Standard input from a file while the screen is a terminal: the file's bytes
 // are the keys, escape sequences decoded the same way, CR LF one Enter.
 TEST(ConsoleKeysFromFile, FileBytesAreKeys) {
-    const std::string file = ::testing::TempDir() + "console_keys_file";
-    FILE* f = fopen(file.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    fputs("a\x1bOP\x1b[A\r\nz\r", f);
-    fclose(f);
-    DemoRun run{"xterm-256color", "keys", file};
+    TempDir dir;
+    ASSERT_TRUE(WriteWholeFile(dir.File("keys"), "a\x1bOP\x1b[A\r\nz\r"));
+    DemoRun run{"xterm-256color", "keys", dir.File("keys")};
     ConsolePane pane(run);
     EXPECT_EQ(Codes(pane), "97 0 59 0 72 13 122 13");
     EXPECT_EQ(pane.WaitForEnd(), 0);
     EXPECT_TRUE(pane.ModesSame());
-    remove(file.c_str());
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -78,7 +77,7 @@ TmuxSession::TmuxSession(const std::string& command, const std::string& workdir,
     // The pane must be exactly width x height: no status line. The pane stays
     // after the program ends, as the program left it: no note that it has
     // ended scrolls the screen.
-    confPath_ = "/tmp/" + socket_ + ".conf";
+    confPath_ = files_.File("tmux.conf");
     {
         std::ofstream conf(confPath_);
         conf << "set -g status off\n"
@@ -87,8 +86,7 @@ TmuxSession::TmuxSession(const std::string& command, const std::string& workdir,
                 "set -g default-terminal screen-256color\n"
                 "set -g history-limit 0\n";
     }
-    statusPath_ = "/tmp/" + socket_ + ".status";
-    std::remove(statusPath_.c_str());
+    statusPath_ = files_.File("status");
     // The shell outlives a Ctrl-C meant for the command (a handler, unlike an
     // ignored signal, is not inherited) so that it can still note the status.
     std::string wrapped = "trap : INT; (" + command + "); echo $? > '" + statusPath_ + "'";
@@ -101,8 +99,6 @@ TmuxSession::TmuxSession(const std::string& command, const std::string& workdir,
 
 TmuxSession::~TmuxSession() {
     Tmux({"kill-server"});
-    std::remove(confPath_.c_str());
-    std::remove(statusPath_.c_str());
 }
 
 int TmuxSession::Tmux(const std::vector<std::string>& args, std::string* out) {
