@@ -28,6 +28,7 @@
 #include "TerminalQuery.h"
 #include "TerminalScreen.h"
 #include "TerminalSignals.h"
+#include "Terminfo.h"
 
 namespace {
 
