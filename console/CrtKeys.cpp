@@ -3,7 +3,7 @@
 #include "CrtKeys.h"
 
 #include "Crt.h"
-#include "PlatformConsole.h"
+#include "PlatformRegistry.h"
 
 uint8_t PendingKey = 0;
 bool PendingExtended = false;

@@ -1,7 +1,7 @@
 // Ending the run: Halt, run-time errors and the checks the program calls.
 #include <csetjmp>
 
-#include "Faults.h"
+#include "MainStack.h"
 #include "Runtime.h"
 
 void Halt(int32_t code) {

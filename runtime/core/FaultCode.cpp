@@ -3,7 +3,7 @@
 #include <signal.h>
 
 #include "Faults.h"
-#include "Modules.h"
+#include "MainStack.h"
 #include "Runtime.h"
 
 namespace {

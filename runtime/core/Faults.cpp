@@ -17,10 +17,8 @@
 #include <cstdint>
 
 #include "Faults.h"
-#include "Modules.h"
+#include "MainStack.h"
 #include "Runtime.h"
-
-sigjmp_buf* WalkGuard = nullptr;
 
 namespace {
 

@@ -5,8 +5,7 @@
 
 #include "CallerWalk.h"
 
-#include "Faults.h"
-#include "Modules.h"
+#include "MainStack.h"
 #include "Runtime.h"
 #include "TextIO.h"
 

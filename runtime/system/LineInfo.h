@@ -1,5 +1,5 @@
-// The line-information module: names the routine, source file and line of a
-// code address for the run-time error report's back trace.
+// The line table: names the routine, source file and line of a code address
+// for the run-time error report's back trace.
 #pragma once
 #include <cstdint>
 
@@ -12,5 +12,8 @@
 // False when the program has no line table to read.
 bool GetLineInfo(void* addr, ShortString& routine, ShortString& source, int32_t& line);
 
+// Marks the table closed; the next lookup opens it again (its state, once
+// read, stays).
+void CloseLineTable();
 // Whether the line table is open (for tests of the module's life cycle).
 bool LineTableOpen();

@@ -8,7 +8,7 @@
 
 #include <cstdio>
 
-#include "PlatformConsole.h"
+#include "TerminalConsole.h"
 
 namespace {
 
@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
         dup2(fd, STDOUT_FILENO);
         close(fd);
     }
-    DrivePage(Platform(), log);
+    DrivePage(TheTerminalConsole(nullptr), log);
     fclose(log);
     return 0;
 }
