@@ -5,7 +5,7 @@
 
 #include "AltRutinok.h"
 #include "Crt.h"
-#include "Runtime.h"
+#include "Modules.h"
 #include "TextIO.h"
 #include "TextRutinok.h"
 

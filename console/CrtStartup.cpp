@@ -8,8 +8,9 @@
 
 #include "Crt.h"
 #include "CrtKeys.h"
+#include "Errors.h"
+#include "Modules.h"
 #include "PlatformRegistry.h"
-#include "Runtime.h"
 
 uint16_t LastMode = 0;
 

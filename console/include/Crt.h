@@ -3,7 +3,7 @@
 #pragma once
 #include <cstdint>
 
-#include "Runtime.h"
+#include "Modules.h"
 #include "TextIO.h"
 
 // Colour attribute of every cell written or filled: foreground in bits 0-3,

@@ -1,5 +1,6 @@
 // The end state: what the end sequence reports and exits with.
-#include "Runtime.h"
+#include "EndState.h"
+#include "ShortString.h"
 
 int32_t ExitCode = 0;
 uint16_t ErrorCode = 0;

@@ -16,9 +16,10 @@
 
 #include <cstdint>
 
+#include "EndState.h"
+#include "Errors.h"
 #include "Faults.h"
 #include "MainStack.h"
-#include "Runtime.h"
 
 namespace {
 

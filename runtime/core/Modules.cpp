@@ -1,11 +1,13 @@
 // The module table and the end sequence: the modules' initialisations at
 // start, and at the end their finalisations, the report, the flush and the
 // exit.
+#include "Modules.h"
+
 #include <unistd.h>
 
+#include "EndState.h"
 #include "Faults.h"
 #include "MainStack.h"
-#include "Runtime.h"
 
 void (*WriteReportProc)() = nullptr;
 void (*FlushStdIOProc)() = nullptr;

@@ -5,8 +5,8 @@
 
 #include "CallerWalk.h"
 
+#include "EndState.h"
 #include "MainStack.h"
-#include "Runtime.h"
 #include "TextIO.h"
 
 namespace {

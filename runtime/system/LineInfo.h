@@ -3,7 +3,7 @@
 #pragma once
 #include <cstdint>
 
-#include "Runtime.h"
+#include "ShortString.h"
 
 // Looks the address up as it is (a caller passes return address - 1 itself).
 // Gives the outermost routine that holds the address (the one the code was

@@ -1,6 +1,7 @@
 // The line-information module: the report's back-trace lines name routine,
 // line and source file while it runs.
 #include "BackTraceLine.h"
+#include "EndState.h"
 #include "LineInfo.h"
 #include "OwnCode.h"
 #include "RuntimeSystem.h"

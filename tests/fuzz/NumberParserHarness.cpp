@@ -8,7 +8,8 @@
 #include <cstring>
 #include <string>
 
-#include "Runtime.h"
+#include "EndState.h"
+#include "ShortString.h"
 #include "FuzzSupport.h"
 #include "Harnesses.h"
 #include "ReferenceNumber.h"

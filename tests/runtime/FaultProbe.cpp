@@ -15,7 +15,8 @@
 #include <cstring>
 
 #include "LineInfo.h"
-#include "Runtime.h"
+#include "Modules.h"
+#include "ShortString.h"
 #include "RuntimeSystem.h"
 
 namespace {

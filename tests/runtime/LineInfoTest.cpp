@@ -5,7 +5,7 @@
 #include <fstream>
 #include <string>
 
-#include "Runtime.h"
+#include "EndState.h"
 #include "BackTraceLine.h"
 #include "LineInfo.h"
 #include "RuntimeSystem.h"
