@@ -12,6 +12,7 @@
 void (*WriteReportProc)() = nullptr;
 void (*FlushStdIOProc)() = nullptr;
 void (*BeforeExitProc)() = nullptr;
+// A test hook (RuntimeTestHooks.h).
 void (*ExitInterceptProc)(int32_t code) = nullptr;
 
 namespace {

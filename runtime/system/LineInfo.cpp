@@ -94,6 +94,7 @@ bool AtRoutineStart(uintptr_t a, const char* function) {
 
 void CloseLineTable() { gOpen = false; }
 
+// A test hook (RuntimeSystemTestHooks.h).
 bool LineTableOpen() { return gOpen; }
 
 bool GetLineInfo(void* addr, ShortString& routine, ShortString& source, int32_t& line) {

@@ -15,5 +15,3 @@ bool GetLineInfo(void* addr, ShortString& routine, ShortString& source, int32_t&
 // Marks the table closed; the next lookup opens it again (its state, once
 // read, stays).
 void CloseLineTable();
-// Whether the line table is open (for tests of the module's life cycle).
-bool LineTableOpen();

@@ -21,6 +21,7 @@
 #include "EndState.h"
 #include "Errors.h"
 #include "Modules.h"
+#include "RuntimeTestHooks.h"
 #include "ShortString.h"
 #include "FuzzSupport.h"
 #include "Harnesses.h"

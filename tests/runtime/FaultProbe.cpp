@@ -18,6 +18,7 @@
 #include "Modules.h"
 #include "ShortString.h"
 #include "RuntimeSystem.h"
+#include "RuntimeTestHooks.h"
 
 namespace {
 

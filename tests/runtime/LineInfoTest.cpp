@@ -9,6 +9,7 @@
 #include "BackTraceLine.h"
 #include "LineInfo.h"
 #include "RuntimeSystem.h"
+#include "RuntimeSystemTestHooks.h"
 #include "RoutineNames.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include "StreamRenderer.h"
 #include "TermCaps.h"
 #include "TerminalScreen.h"
-#include "Terminfo.h"
+#include "TtyTestHooks.h"
 
 namespace {
 

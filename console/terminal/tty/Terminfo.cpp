@@ -59,6 +59,7 @@ TermCaps TermCapsFromCurrentTerminal() {
     return c;
 }
 
+// A test hook (TtyTestHooks.h).
 bool TermCapsForName(const char* term, TermCaps& caps) {
     TERMINAL* saved = cur_term;
     int err = 0;

@@ -24,7 +24,3 @@ extern void (*WriteReportProc)();   // writes the run-time error report
 extern void (*FlushStdIOProc)();    // flushes Output, ErrOutput, StdOut, StdErr
 // Called just before the process ends, whatever the end (restores the terminal).
 extern void (*BeforeExitProc)();
-// Test hook (fuzz harnesses): when set, the end sequence calls it with the exit
-// code in place of ending the process. It must not return (it jumps back into
-// the harness); the end sequence's own state starts afresh for the next run.
-extern void (*ExitInterceptProc)(int32_t code);
