@@ -10,9 +10,9 @@ set -uo pipefail
 # A compiler, CMake and terminfo's development files (libtinfo and term.h).
 PACKAGES=(g++ make cmake libncurses-dev)
 # GoogleTest, tmux for the end-to-end runs, clang with its libFuzzer runtime,
-# valgrind, and for the package and man page tests dpkg-shlibdeps, file
-# and man.
-TEST_PACKAGES=(libgtest-dev tmux clang libclang-rt-14-dev valgrind dpkg-dev file man-db)
+# valgrind, and for the install, package and man page tests dpkg-shlibdeps,
+# file, lintian and man.
+TEST_PACKAGES=(libgtest-dev tmux clang libclang-rt-14-dev valgrind dpkg-dev file lintian man-db)
 
 case "${1:-}" in
   "") ;;
