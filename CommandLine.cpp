@@ -1,8 +1,9 @@
-// The GNU-style --help and --version. The program itself takes nothing from
-// the command line, so these answer and end before the terminal is set up,
-// and any other argument is ignored as it always was.
+// The command line, GNU style: --help and --version, "--" ending the
+// options, and one operand, the data file's name. Everything but the name is
+// settled before the terminal is set up.
 #include "CommandLine.h"
 
+#include <getopt.h>
 #include <limits.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -11,6 +12,10 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
+
+#include "Crt.h"
+#include "Cp1250.h"
 
 namespace {
 
@@ -34,7 +39,7 @@ std::string SampleDataDir() {
 
 std::string HelpText() {
     return std::string(
-               "Usage: kelmarosz [OPTION]\n"
+               "Usage: kelmarosz [OPTION]... [NAME]\n"
                "Find the largest empty rectangle (a block of cells that all hold 0) in a\n"
                "matrix of at most 9 x 9 integers read from a data file, and show the matrix,\n"
                "its prefix sums and the result on Hungarian text pages in the terminal.\n"
@@ -42,6 +47,8 @@ std::string HelpText() {
                "The program asks for the data file's name without \".dat\" and reads that\n"
                "file from the current folder; Enter alone opens 4x8_1,5x3,8_ures.dat.\n"
                "A name that cannot be opened brings the prompt back, without a message.\n"
+               "A NAME on the command line is typed at the first prompt as if by hand,\n"
+               "then Enter: kelmarosz pelda_2x3 opens pelda_2x3.dat.\n"
                "The file holds the row count, the column count, then one line of integers\n"
                "per row; 0 marks an empty cell. Sample data:\n  ") +
            SampleDataDir() +
@@ -53,11 +60,12 @@ std::string HelpText() {
            "\n"
            "  -h, --help     show this help and exit\n"
            "  -V, --version  show the version and exit\n"
-           "Any other argument is ignored.\n"
+           "  --             end of the options: a NAME that starts with '-' follows\n"
            "\n"
            "Exit status:\n"
            "  0      the result was shown and a key pressed\n"
            "  1      the matrix has no empty cell\n"
+           "  2      a wrong command line (an unknown option, more than one NAME)\n"
            "  130    ended by Ctrl-C, or standard input ended\n"
            "  other  a run-time error, reported on standard error, such as 201 (a\n"
            "         number outside -32768..32767, or a 10th row or column) or 106\n"
@@ -77,13 +85,62 @@ std::string HelpText() {
     _exit(0);
 }
 
+// A wrong command line, told the GNU way after what getopt or the caller
+// said about it.
+[[noreturn]] void Refuse() {
+    fputs("Try 'kelmarosz --help' for more information.\n", stderr);
+    _exit(2);
+}
+
 }  // namespace
 
-void AnswerCommandLine(int argc, char** argv) {
-    for (int i = 1; i < argc; i++) {
-        std::string arg = argv[i];
-        if (arg == "--") break;
-        if (arg == "-h" || arg == "--help") Answer(HelpText());
-        if (arg == "-V" || arg == "--version") Answer("kelmarosz " KELMAROSZ_VERSION "\n");
+const char* ReadCommandLine(int argc, char** argv) {
+    // getopt names the program by argv[0]; its messages say "kelmarosz"
+    // however the program was started. It reorders the copy, not argv.
+    std::vector<char*> args(argv, argv + argc);
+    args.push_back(nullptr);
+    if (argc > 0) args[0] = const_cast<char*>("kelmarosz");
+    static const option longOptions[] = {
+        {"help", no_argument, nullptr, 'h'},
+        {"version", no_argument, nullptr, 'V'},
+        {nullptr, 0, nullptr, 0},
+    };
+    opterr = 1;
+    for (;;) {
+        int opt = getopt_long(argc, args.data(), "hV", longOptions, nullptr);
+        if (opt == -1) break;
+        if (opt == 'h') Answer(HelpText());
+        if (opt == 'V') Answer("kelmarosz " KELMAROSZ_VERSION "\n");
+        Refuse();
     }
+    if (optind >= argc) return nullptr;
+    if (optind + 1 < argc) {
+        fprintf(stderr, "kelmarosz: extra operand '%s'\n", args[optind + 1]);
+        Refuse();
+    }
+    return args[optind];
 }
+
+void TypeDataFileName(const char* name) {
+    // The name comes in the locale's encoding; the keys are Windows-1250.
+    // Characters without a Windows-1250 form are dropped as typed ones are,
+    // and so are control characters: typed, they would edit or end the line,
+    // and what followed would answer the later key waits.
+    std::string keys;
+    const std::string codeset = HostCodeset();
+    const auto* p = reinterpret_cast<const uint8_t*>(name);
+    size_t left = strlen(name);
+    while (left > 0) {
+        uint32_t cp = InvalidCodePoint;
+        size_t used = DecodeCharacter(codeset, p, left, cp);
+        if (used == 0) break;   // cut off inside a character
+        uint8_t ch;
+        if (cp != InvalidCodePoint && cp >= 0x20 && cp != 0x7F && UnicodeToCp1250(cp, ch))
+            keys += static_cast<char>(ch);
+        p += used;
+        left -= used;
+    }
+    keys += '\r';
+    TypeAhead(keys);
+}
+

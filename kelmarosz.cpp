@@ -5,7 +5,7 @@
 
 #include "AltRutinok.h"
 #include "Crt.h"
-#include "Runtime.h"
+#include "Modules.h"
 #include "TextIO.h"
 #include "TextRutinok.h"
 
@@ -232,11 +232,12 @@ ROUTINE void KIIR(const ShortString& FN) {
 
 #ifndef KELMAROSZ_NO_MAIN
 int main(int argc, char** argv) {
-    AnswerCommandLine(argc, argv);   // --help, --version; other arguments are ignored
+    const char* name = ReadCommandLine(argc, argv);   // ends here on --help, --version or an error
     // Base services first, then the line table, the console last (it binds
     // Output and Input to the window).
     const ModuleInfo modules[] = {SystemModule, LineInfoModule, CrtModule};
     InitModules(modules, 3);
+    if (name != nullptr) TypeDataFileName(name);
     BEOLVAS(FN);
     FELDOLGOZ();
     KIIR(FN);

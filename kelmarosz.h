@@ -3,12 +3,17 @@
 #pragma once
 #include <cstdint>
 
-#include "Runtime.h"
+#include "Errors.h"
+#include "ShortString.h"
 
 inline const ShortString CRLF{"\r\n"};
 constexpr int MAXN = 9;   // highest row index of a TMATRIX
 constexpr int MAXM = 9;   // highest column index of a TMATRIX
 inline const ShortString CIM{"Kelmarosz keres\xE9se"};
+
+// A matrix index, 0..9 (run-time error 201 outside); inlined like every
+// check, so that the routine that indexed gets the blame.
+__attribute__((always_inline)) inline int32_t CheckIndex(int32_t i) { return CheckRange(i, 0, 9); }
 
 // 10 x 10 cells, rows 0..MAXN and columns 0..MAXM; row 0 and column 0 only
 // hold the zero border of the prefix sums. Every index is checked (run-time

@@ -2,7 +2,8 @@
 #include "AltRutinok.h"
 
 #include "Crt.h"
-#include "Runtime.h"
+#include "Errors.h"
+#include "ShortString.h"
 #include "TextIO.h"
 
 // Both stay routines of their own, so that a run-time error report names them.

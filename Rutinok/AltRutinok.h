@@ -2,7 +2,7 @@
 #pragma once
 #include <cstdint>
 
-#include "Runtime.h"
+#include "ShortString.h"
 
 // Waits for one key and drops it; nothing is echoed.
 void BILLREVAR();

@@ -1,6 +1,6 @@
 // Text-file routines shared by the program.
 #pragma once
-#include "Runtime.h"
+#include "ShortString.h"
 #include "TextIO.h"
 
 // Binds F to FN and opens it for reading without stopping on failure; true

@@ -8,7 +8,9 @@
 #include <cstdint>
 #include <cstring>
 
-#include "Runtime.h"
+#include "EndState.h"
+#include "Errors.h"
+#include "Modules.h"
 #include "RuntimeSystem.h"
 
 namespace {

@@ -3,7 +3,8 @@
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME kelmarosz)
 set(CPACK_PACKAGE_VENDOR kelmarosz)
-set(CPACK_PACKAGE_CONTACT "kelmarosz developers <kelmarosz@example.org>")
+set(CPACK_PACKAGE_CONTACT "${KELMAROSZ_MAINTAINER}")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${KELMAROSZ_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "largest empty rectangle of a small integer matrix")
 set(CPACK_PACKAGE_DESCRIPTION
   "Reads a matrix of at most 9 x 9 integers from a data file and finds its
@@ -15,8 +16,8 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION math)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The program reads the terminal's description from the terminfo database.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS ncurses-base)
-# Kept whole: the run-time error report reads the debug information.
+# The terminfo database the program reads comes with ncurses-base, which
+# every Debian system has. The program is stripped already; the debug file
+# stays whole.
 set(CPACK_STRIP_FILES OFF)
 include(CPack)

@@ -1,24 +1,18 @@
-// The output driver of console-bound text files and the screen primitives:
-// bytes placed cell by cell into the window, wrapping at its right edge and
-// scrolling at its bottom.
+// The output driver of console-bound text files: bytes placed cell by cell
+// into the window, wrapping at its right edge and scrolling at its bottom.
 #include "CrtDriver.h"
 
 #include <algorithm>
 
 #include "Crt.h"
-#include "PlatformConsole.h"
+#include "CrtScreen.h"
+#include "PlatformRegistry.h"
 
 uint32_t CursorX = 1, CursorY = 1;
 
 namespace {
 
-constexpr uint32_t FallbackWidth = 80, FallbackHeight = 25;
 constexpr uint32_t MaxRun = 255;
-
-int16_t CellIndex(uint32_t v) {
-    if (v == 0) return 0;
-    return static_cast<int16_t>(std::min<uint32_t>(v - 1, INT16_MAX));
-}
 
 bool IsControl(uint8_t b) { return b == 7 || b == 8 || b == 10 || b == 13; }
 
@@ -46,34 +40,6 @@ void PlaceByte(uint8_t b) {
 }
 
 }  // namespace
-
-Coord ScreenCell(uint32_t X, uint32_t Y) { return Coord{CellIndex(X), CellIndex(Y)}; }
-
-uint32_t GetScreenWidth() {
-    ScreenBufferInfo info{};
-    if (!Platform().GetScreenBufferInfo(info) || info.Size.X <= 0) return FallbackWidth;
-    return static_cast<uint32_t>(info.Size.X);
-}
-
-uint32_t GetScreenHeight() {
-    ScreenBufferInfo info{};
-    if (!Platform().GetScreenBufferInfo(info) || info.Size.Y <= 0) return FallbackHeight;
-    return static_cast<uint32_t>(info.Size.Y);
-}
-
-void GetScreenCursor(uint32_t& X, uint32_t& Y) {
-    ScreenBufferInfo info{};
-    bool ok = Platform().GetScreenBufferInfo(info);
-    int x = std::max<int>(info.CursorPosition.X, 0);
-    int y = std::max<int>(info.CursorPosition.Y, 0);
-    // A terminal that shrank may report a cursor beyond its new size.
-    if (ok && info.Size.X > 0) x = std::min<int>(x, info.Size.X - 1);
-    if (ok && info.Size.Y > 0) y = std::min<int>(y, info.Size.Y - 1);
-    X = static_cast<uint32_t>(x) + 1;
-    Y = static_cast<uint32_t>(y) + 1;
-}
-
-void SetScreenCursor(uint32_t X, uint32_t Y) { Platform().SetCursorPosition(ScreenCell(X, Y)); }
 
 void RemoveLine(uint32_t L) {
     if (L == 0) L = 1;
@@ -146,25 +112,4 @@ void CrtWrite(TextRec& F) {
     con.SetConsoleOutputCP(savedCP);
     F.BufferPos = 0;
     con.Present();
-}
-
-void CrtReturn(TextRec&) {}
-
-void CrtClose(TextRec& F) { F.Mode = ModeClosed; }
-
-void CrtOpen(TextRec& F) {
-    if (F.Mode == ModeOutput) {
-        F.TransferProc = CrtWrite;
-        F.FlushProc = CrtWrite;
-    } else {
-        F.Mode = ModeInput;
-        F.TransferProc = CrtRead;
-        F.FlushProc = CrtReturn;
-    }
-    F.CloseProc = CrtClose;
-}
-
-void AssignCrt(TextRec& F) {
-    Assign(F, ShortString(""));
-    F.OpenProc = CrtOpen;
 }

@@ -2,8 +2,10 @@
 // with the two-step codes of extended keys and characters typed as Alt codes.
 #include "CrtKeys.h"
 
+#include <string>
+
 #include "Crt.h"
-#include "PlatformConsole.h"
+#include "PlatformRegistry.h"
 
 uint8_t PendingKey = 0;
 bool PendingExtended = false;
@@ -11,6 +13,9 @@ bool AltCodeMode = false;
 uint8_t AltCodeValue = 0;
 
 namespace {
+
+std::string typedAhead;   // keys not yet delivered, from typedAheadAt on
+size_t typedAheadAt = 0;
 
 // The code of one extended key under each modifier group; 0 keeps the scan
 // code. Plain keys come without the leading 0.
@@ -102,8 +107,21 @@ uint8_t RemapScanCode(uint8_t ScanCode, uint8_t Modifiers) {
     return ScanCode;
 }
 
+void TypeAhead(std::string_view keys) {
+    typedAhead.erase(0, typedAheadAt);
+    typedAheadAt = 0;
+    typedAhead.append(keys);
+}
+
 bool KeyPressed() {
     if (PendingKey != 0) return true;
+    while (typedAheadAt < typedAhead.size()) {
+        uint8_t key = static_cast<uint8_t>(typedAhead[typedAheadAt++]);
+        if (key == 0) continue;
+        PendingExtended = false;
+        PendingKey = key;
+        return true;
+    }
     PlatformConsole& con = Platform();
     InputRecord rec;
     while (con.GetNumberOfInputEvents() > 0) {

@@ -1,11 +1,14 @@
 // The line editor behind console-bound Input: one line typed with echo into
 // the file's buffer, handed over with its CR LF. Typing overwrites; only the
 // last character can be deleted.
+#include "CrtLineEditor.h"
+
 #include <algorithm>
 
 #include "Crt.h"
 #include "CrtDriver.h"
-#include "PlatformConsole.h"
+#include "CrtScreen.h"
+#include "PlatformRegistry.h"
 
 bool CheckEOF = false;
 

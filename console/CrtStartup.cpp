@@ -8,8 +8,9 @@
 
 #include "Crt.h"
 #include "CrtKeys.h"
-#include "PlatformConsole.h"
-#include "Runtime.h"
+#include "Errors.h"
+#include "Modules.h"
+#include "PlatformRegistry.h"
 
 uint16_t LastMode = 0;
 
@@ -52,7 +53,7 @@ void CrtInit() {
     // Set first: should a step below fail, this module is not finalised, yet
     // the terminal must still get its modes back at the end.
     BeforeExitProc = GiveTerminalBack;
-    InputEndedProc = EndAtInputEnd;
+    SetInputEndedAction(EndAtInputEnd);
     LastMode = 3;
     // Activating the console window has no counterpart on a terminal.
     TakeWindowFromScreen();

@@ -1,7 +1,7 @@
 // Window, colours, cursor placement, clearing and the pause.
 #include "Crt.h"
-#include "CrtDriver.h"
-#include "PlatformConsole.h"
+#include "CrtScreen.h"
+#include "PlatformRegistry.h"
 
 uint8_t TextAttr = 0;
 uint32_t WindMinX = 1, WindMinY = 1, WindMaxX = 1, WindMaxY = 1;

@@ -3,16 +3,16 @@
 #   scripts/setup.sh           what building and running the program needs
 #   scripts/setup.sh --tests   that, and what the test suite needs too
 # As root it runs apt-get itself, otherwise through sudo when sudo may. When
-# it can do neither, or the install fails, it prints the one apt-get line to
-# run as root and stops with status 1.
+# it can do neither (no sudo, or sudo refuses), or the install fails, it
+# prints the one command line to run as root and stops with status 1.
 set -uo pipefail
 
 # A compiler, CMake and terminfo's development files (libtinfo and term.h).
 PACKAGES=(g++ make cmake libncurses-dev)
 # GoogleTest, tmux for the end-to-end runs, clang with its libFuzzer runtime,
-# valgrind, and for the package and man page tests dpkg-shlibdeps, file
-# and man.
-TEST_PACKAGES=(libgtest-dev tmux clang libclang-rt-14-dev valgrind dpkg-dev file man-db)
+# valgrind, and for the install, package and man page tests dpkg-shlibdeps,
+# file, lintian and man.
+TEST_PACKAGES=(libgtest-dev tmux clang libclang-rt-14-dev valgrind dpkg-dev file lintian man-db)
 
 case "${1:-}" in
   "") ;;
@@ -27,7 +27,8 @@ for p in "${PACKAGES[@]}"; do
 done
 ((${#missing[@]})) || exit 0
 
-line="apt-get install --no-install-recommends ${missing[*]}"
+# With the package lists too: a fresh machine or a container has none.
+line="apt-get update && apt-get install --no-install-recommends ${missing[*]}"
 give_up() {
   echo "setup: $1" >&2
   echo "setup: as root, run this, then start again:" >&2
@@ -42,11 +43,17 @@ give_up() {
 run=(env DEBIAN_FRONTEND=noninteractive)
 if [ "$(id -u)" -eq 0 ]; then
   :
-elif command -v sudo >/dev/null && { sudo -n true 2>/dev/null || [ -t 0 ]; }; then
-  # sudo may ask for the password only where someone can type it.
-  run=(sudo "${run[@]}")
+elif ! command -v sudo >/dev/null; then
+  give_up "missing packages: ${missing[*]}; not root, and there is no sudo."
 else
-  give_up "missing packages: ${missing[*]}; not root, and sudo is not available or needs a password."
+  # sudo is asked once, up front, so that its refusal is told as such. It
+  # may ask for the password only where someone can type it.
+  ask=(-n)
+  [ -t 0 ] && ask=()
+  if ! refusal=$(sudo "${ask[@]}" true 2>&1 >/dev/null); then
+    give_up "missing packages: ${missing[*]}; not root, and sudo refused: ${refusal//$'\n'/ }"
+  fi
+  run=(sudo "${run[@]}")
 fi
 
 echo "setup: installing ${missing[*]}" >&2

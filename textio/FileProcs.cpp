@@ -1,4 +1,5 @@
 // The open, transfer and close procedures of text files bound by name.
+#include "EndState.h"
 #include "PlatformFile.h"
 
 void FileOpenFunc(TextRec& f) {

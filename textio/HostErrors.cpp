@@ -2,6 +2,7 @@
 // knows (the Windows numbers: 2 file not found, 3 path not found, ...).
 #include <cerrno>
 
+#include "EndState.h"
 #include "PlatformFile.h"
 
 namespace {

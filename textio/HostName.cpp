@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "Runtime.h"
+#include "Cp1250.h"
 
 size_t Cp1250ToHostName(const char* in, size_t n, char* out, size_t outSize) {
     if (outSize == 0) return 0;

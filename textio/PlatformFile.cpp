@@ -8,6 +8,8 @@
 
 #include "PlatformFile.h"
 
+#include "EndState.h"
+
 namespace {
 
 // The host says "no such entry" both for a missing file and for a missing

@@ -6,6 +6,8 @@
 #include <csignal>
 
 #include "CodePages.h"
+#include "EndState.h"
+#include "Errors.h"
 #include "PlatformFile.h"
 
 // The POSIX standard descriptors are fixed numbers, so there is nothing to

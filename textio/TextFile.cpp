@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "CodePages.h"
+#include "EndState.h"
 #include "HostName.h"
 #include "PlatformFile.h"
 #include "WriteMode.h"

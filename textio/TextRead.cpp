@@ -1,6 +1,7 @@
 // Formatted reading from a text file: integers, short texts and line ends.
 #include <cstring>
 
+#include "EndState.h"
 #include "TextIO.h"
 
 namespace {

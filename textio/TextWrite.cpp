@@ -2,6 +2,7 @@
 // right-aligned in fields, and line ends.
 #include <cstring>
 
+#include "EndState.h"
 #include "TextIO.h"
 #include "WriteMode.h"
 

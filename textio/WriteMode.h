@@ -1,5 +1,6 @@
 // The mode test every write operation starts with.
 #pragma once
+#include "EndState.h"
 #include "TextIO.h"
 
 // True when f is open for writing; otherwise records FileNotOpenForOutput

@@ -2,8 +2,9 @@
 // pause, key input, and the binding of text files to the window.
 #pragma once
 #include <cstdint>
+#include <string_view>
 
-#include "Runtime.h"
+#include "Modules.h"
 #include "TextIO.h"
 
 // Colour attribute of every cell written or filled: foreground in bits 0-3,
@@ -35,6 +36,10 @@ void AssignCrt(TextRec& F);
 bool KeyPressed();
 // Waits for a key; an extended key gives 0 first and its code on the next call.
 uint8_t ReadKey();
+// Queues character keys (Windows-1250 codes, 13 for Enter) ahead of the
+// terminal's: KeyPressed and ReadKey deliver them first, in order, so the line
+// editor takes and echoes them as typed ones. A 0 is no key and is skipped.
+void TypeAhead(std::string_view keys);
 
 // Start-up binds Output and Input to the window; the end gives the terminal back.
 extern const ModuleInfo CrtModule;

@@ -12,7 +12,7 @@
 #include <string>
 #include <utility>
 
-#include "Runtime.h"
+#include "Cp1250.h"
 
 namespace {
 

@@ -1,8 +1,11 @@
 // Ending the run: Halt, run-time errors and the checks the program calls.
+#include "Errors.h"
+
 #include <csetjmp>
 
-#include "Faults.h"
-#include "Runtime.h"
+#include "EndState.h"
+#include "MainStack.h"
+#include "Modules.h"
 
 void Halt(int32_t code) {
     ExitCode = code;

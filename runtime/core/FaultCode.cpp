@@ -2,9 +2,9 @@
 // does not tell, by the instruction that raised it (x86-64).
 #include <signal.h>
 
+#include "EndState.h"
 #include "Faults.h"
-#include "Modules.h"
-#include "Runtime.h"
+#include "MainStack.h"
 
 namespace {
 

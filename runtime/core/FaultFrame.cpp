@@ -8,7 +8,7 @@
 #include <unwind.h>
 
 #include "Faults.h"
-#include "Modules.h"
+#include "MainStack.h"
 
 namespace {
 

@@ -16,11 +16,10 @@
 
 #include <cstdint>
 
+#include "EndState.h"
+#include "Errors.h"
 #include "Faults.h"
-#include "Modules.h"
-#include "Runtime.h"
-
-sigjmp_buf* WalkGuard = nullptr;
+#include "MainStack.h"
 
 namespace {
 

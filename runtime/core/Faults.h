@@ -1,6 +1,5 @@
 // Hardware faults (fatal signals) turned into run-time errors.
 #pragma once
-#include <csetjmp>
 #include <csignal>
 #include <cstddef>
 #include <cstdint>
@@ -47,10 +46,6 @@ bool IsPrivilegedInstruction(const uint8_t* insn, int len);
 // The divisor of a div or idiv; false when the bytes are no such
 // instruction or its operand cannot be read.
 bool DivisorOf(const FaultSite& s, uint64_t& divisor);
-
-// Set while the caller walk of the report runs: an error raised inside it
-// jumps back here instead of starting a new end.
-extern sigjmp_buf* WalkGuard;
 
 // ---------------------------------------------------------------------------
 // Inside the handler only.

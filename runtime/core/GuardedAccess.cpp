@@ -6,6 +6,8 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <csetjmp>
+
 #include "Faults.h"
 
 namespace {

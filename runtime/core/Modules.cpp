@@ -1,36 +1,45 @@
+// The module table and the end sequence: the modules' initialisations at
+// start, and at the end their finalisations, the report, the flush and the
+// exit.
 #include "Modules.h"
 
-#include <pthread.h>
+#include <unistd.h>
 
+#include "EndState.h"
 #include "Faults.h"
-#include "Runtime.h"
+#include "MainStack.h"
 
-void* MainLineFrame = nullptr;
-uintptr_t StackLow = 0;
-uintptr_t StackTop = 0;
+void (*WriteReportProc)() = nullptr;
+void (*FlushStdIOProc)() = nullptr;
+void (*BeforeExitProc)() = nullptr;
+// A test hook (RuntimeTestHooks.h).
+void (*ExitInterceptProc)(int32_t code) = nullptr;
 
 namespace {
 
 const ModuleInfo* gTable = nullptr;
 int gInitialised = 0;   // modules whose initialisation has returned
+int gExitDepth = 0;     // how often the end sequence has been entered
 
-void RecordStackBounds() {
-    pthread_attr_t attr;
-    if (pthread_getattr_np(pthread_self(), &attr) != 0) return;
-    void* addr = nullptr;
-    size_t size = 0;
-    if (pthread_attr_getstack(&attr, &addr, &size) == 0) {
-        StackLow = reinterpret_cast<uintptr_t>(addr);
-        StackTop = StackLow + size;
+// An error raised while ending starts the end again; a run that keeps
+// failing there must still end, so the report is dropped after a few rounds.
+constexpr int MaxReportingRounds = 4;
+
+// The modules whose initialisation completed, the last one first; the count
+// drops before each finalisation runs, so none runs twice and none is left
+// counted when the end is started again from inside one. Out of line, so
+// that the report of an error inside a finalisation names it.
+__attribute__((noinline, noclone)) void FinaliseModules() {
+    while (gInitialised > 0) {
+        gInitialised--;
+        if (gTable && gTable[gInitialised].Fini) gTable[gInitialised].Fini();
     }
-    pthread_attr_destroy(&attr);
 }
 
 }  // namespace
 
 __attribute__((noinline)) void InitModules(const ModuleInfo* table, int count) {
-    MainLineFrame = static_cast<void**>(__builtin_frame_address(0))[0];   // the main line's frame
-    RecordStackBounds();
+    RecordMainStack(static_cast<void**>(__builtin_frame_address(0))[0]);   // the main line's frame
     InstallFaultHandler();
     gTable = table;
     gInitialised = 0;
@@ -40,11 +49,23 @@ __attribute__((noinline)) void InitModules(const ModuleInfo* table, int count) {
     }
 }
 
-void FinaliseModules() {
-    while (gInitialised > 0) {
-        gInitialised--;
-        if (gTable && gTable[gInitialised].Fini) gTable[gInitialised].Fini();
+void Do_Exit() {
+    gExitDepth++;
+    FinaliseModules();
+    if ((ErrorAddr || ErrorReportDue) && WriteReportProc && gExitDepth <= MaxReportingRounds) WriteReportProc();
+    if (FlushStdIOProc && gExitDepth <= MaxReportingRounds) FlushStdIOProc();
+    RemoveFaultHandler();
+    if (BeforeExitProc) {
+        void (*last)() = BeforeExitProc;
+        BeforeExitProc = nullptr;
+        last();
     }
+    if (ExitInterceptProc) {
+        // Test hook only: the harness lives on and runs the program again
+        // (the finalisations above left no module counted).
+        gExitDepth = 0;
+        ErrorReportDue = false;
+        ExitInterceptProc(ExitCode);
+    }
+    _exit(ExitCode & 0xFF);
 }
-
-void ForgetModules() { gInitialised = 0; }

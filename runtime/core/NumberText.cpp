@@ -1,5 +1,5 @@
 // Numbers as text for the report and the text files.
-#include "Runtime.h"
+#include "ShortString.h"
 
 ShortString HexAddr(const void* addr) {
     static const char digits[] = "0123456789ABCDEF";

@@ -1,4 +1,4 @@
-#include "Runtime.h"
+#include "ShortString.h"
 
 #include <cstring>
 

@@ -1,5 +1,6 @@
 #include "BackTraceLine.h"
 
+#include "EndState.h"
 #include "LineInfo.h"
 
 ShortString StabBackTraceStr(void* addr) {

@@ -1,7 +1,7 @@
 // One back-trace line of the run-time error report with routine, line and
 // source file.
 #pragma once
-#include "Runtime.h"
+#include "ShortString.h"
 
 // "  $", 16 hexadecimal digits, then "  " and the routine, ", ", " line " and
 // the number, " of " and the source file, each part only where known; at

@@ -5,9 +5,8 @@
 
 #include "CallerWalk.h"
 
-#include "Faults.h"
-#include "Modules.h"
-#include "Runtime.h"
+#include "EndState.h"
+#include "MainStack.h"
 #include "TextIO.h"
 
 namespace {

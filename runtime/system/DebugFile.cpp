@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <initializer_list>
+#include <string_view>
 
 #include "DebugFile.h"
 
@@ -53,13 +55,15 @@ bool ReadDebugLink(const char* exe, char (&name)[MaxLinkSize + 1], uint32_t& crc
     return found;
 }
 
-// out := a + b + c, false if it does not fit.
-bool Join(char* out, size_t size, const char* a, size_t aLen, const char* b, size_t bLen, const char* c) {
-    size_t cLen = std::strlen(c);
-    if (aLen + bLen + cLen + 1 > size) return false;
-    std::memcpy(out, a, aLen);
-    std::memcpy(out + aLen, b, bLen);
-    std::memcpy(out + aLen + bLen, c, cLen + 1);
+// out := the parts one after the other, false if they do not fit.
+bool Join(char* out, size_t size, std::initializer_list<std::string_view> parts) {
+    size_t at = 0;
+    for (std::string_view part : parts) {
+        if (at + part.size() + 1 > size) return false;
+        std::memcpy(out + at, part.data(), part.size());
+        at += part.size();
+    }
+    out[at] = '\0';
     return true;
 }
 
@@ -79,12 +83,18 @@ void FindLineTableFile(const char* exe, char* out, size_t outSize) {
     if (!ReadDebugLink(exe, name, crc)) return;
 
     const char* slash = std::strrchr(exe, '/');
-    size_t dirLen = slash ? static_cast<size_t>(slash - exe) + 1 : 0;
+    const std::string_view dir(exe, slash ? static_cast<size_t>(slash - exe) + 1 : 0);
+    // The prefix the executable is installed under: its directory's parent
+    // ("/usr" for /usr/bin/x, "" for /bin/x); none for the root directory.
+    const size_t parentEnd = dir.size() >= 2 ? dir.rfind('/', dir.size() - 2) : std::string_view::npos;
+    const bool hasPrefix = parentEnd != std::string_view::npos;
+    const std::string_view prefix = dir.substr(0, hasPrefix ? parentEnd : 0);
     static char candidate[4096];   // the fault path has no stack to spare
-    const bool found = (Join(candidate, sizeof candidate, "", 0, "", 0, name) && Matches(candidate, crc)) ||
-                       (Join(candidate, sizeof candidate, exe, dirLen, "", 0, name) && Matches(candidate, crc)) ||
-                       (Join(candidate, sizeof candidate, SystemDebugDirectory, std::strlen(SystemDebugDirectory), exe,
-                             dirLen, name) &&
-                        Matches(candidate, crc));
+    const bool found =
+        (Join(candidate, sizeof candidate, {name}) && Matches(candidate, crc)) ||
+        (Join(candidate, sizeof candidate, {dir, name}) && Matches(candidate, crc)) ||
+        (Join(candidate, sizeof candidate, {SystemDebugDirectory, dir, name}) && Matches(candidate, crc)) ||
+        (hasPrefix && Join(candidate, sizeof candidate, {prefix, "/lib/debug", dir, name}) &&
+         Matches(candidate, crc));
     if (found && std::strlen(candidate) + 1 <= outSize) std::strcpy(out, candidate);
 }

@@ -10,9 +10,12 @@ extern const char SystemDebugDirectory[];
 // The file the line table is read from: where the executable's
 // .gnu_debuglink names a debug file, the first of these whose CRC-32 matches
 // the recorded one: the name as it stands, the name in the executable's
-// directory, and the name under the system's debug directory followed by the
-// executable's directory. Otherwise the executable itself. Writes the path
-// into out; allocates nothing (it runs on the fault path).
+// directory, the name under the system's debug directory followed by the
+// executable's directory, and the same under the debug directory of the
+// executable's own prefix (/opt/k/lib/debug/opt/k/bin/x.debug for
+// /opt/k/bin/x: where an install into any prefix puts it). Otherwise the
+// executable itself. Writes the path into out; allocates nothing (it runs on
+// the fault path).
 void FindLineTableFile(const char* exe, char* out, size_t outSize);
 
 // The standard CRC-32 (as .gnu_debuglink records it) of a whole file; false

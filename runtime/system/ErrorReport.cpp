@@ -1,7 +1,8 @@
 #include "ErrorReport.h"
 
 #include "CallerWalk.h"
-#include "Runtime.h"
+#include "EndState.h"
+#include "ShortString.h"
 #include "TextIO.h"
 
 void WriteErrorReport() {

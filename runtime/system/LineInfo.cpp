@@ -16,11 +16,9 @@
 
 #include <cstring>
 
-#include "BackTraceLine.h"
 #include "DebugFile.h"
 #include "OwnCode.h"
 #include "RoutineNames.h"
-#include "RuntimeSystem.h"
 
 namespace {
 
@@ -92,18 +90,11 @@ bool AtRoutineStart(uintptr_t a, const char* function) {
     return !before.function || std::strcmp(before.function, function) != 0;
 }
 
-void InitLineInfo() {
-    FindOwnCode();   // now, not on a fault path later
-    gOpen = false;
-    BackTraceStrFunc = StabBackTraceStr;
-}
-
-void DoneLineInfo() { gOpen = false; }
-
 }  // namespace
 
-const ModuleInfo LineInfoModule = {"LineInfo", InitLineInfo, DoneLineInfo};
+void CloseLineTable() { gOpen = false; }
 
+// A test hook (RuntimeSystemTestHooks.h).
 bool LineTableOpen() { return gOpen; }
 
 bool GetLineInfo(void* addr, ShortString& routine, ShortString& source, int32_t& line) {

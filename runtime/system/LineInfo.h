@@ -1,9 +1,9 @@
-// The line-information module: names the routine, source file and line of a
-// code address for the run-time error report's back trace.
+// The line table: names the routine, source file and line of a code address
+// for the run-time error report's back trace.
 #pragma once
 #include <cstdint>
 
-#include "Runtime.h"
+#include "ShortString.h"
 
 // Looks the address up as it is (a caller passes return address - 1 itself).
 // Gives the outermost routine that holds the address (the one the code was
@@ -12,5 +12,6 @@
 // False when the program has no line table to read.
 bool GetLineInfo(void* addr, ShortString& routine, ShortString& source, int32_t& line);
 
-// Whether the line table is open (for tests of the module's life cycle).
-bool LineTableOpen();
+// Marks the table closed; the next lookup opens it again (its state, once
+// read, stays).
+void CloseLineTable();

@@ -2,7 +2,7 @@
 // report shows: routines as written in the source, files relative to the
 // source tree.
 #pragma once
-#include "Runtime.h"
+#include "ShortString.h"
 
 // A C++ routine's linkage name ("_Z7BEOLVASv") becomes its written name
 // ("BEOLVAS"); a namespace or class qualifies it ("Rutinok::UJLAP"); an

@@ -2,7 +2,9 @@
 // the end sequence's report and flush.
 #include <clocale>
 
+#include "EndState.h"
 #include "ErrorReport.h"
+#include "Modules.h"
 #include "RuntimeSystem.h"
 #include "TextIO.h"
 

@@ -12,6 +12,7 @@
 #include "Crt.h"
 #include "CrtDriver.h"
 #include "CrtKeys.h"
+#include "CrtLineEditor.h"
 #include "KeyEvents.h"
 #include "MemoryConsole.h"
 

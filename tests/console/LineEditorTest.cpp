@@ -157,6 +157,17 @@ TEST_F(LineEditorTest, ControlAndHighBytesAreStored) {
     EXPECT_EQ(ReadLine(), "\x01\xE1\x7F\r\n");
 }
 
+// Keys typed ahead come before the console's and are echoed like them.
+TEST_F(LineEditorTest, TypedAheadKeysComeFirst) {
+    Type("c");
+    Enter();
+    TypeAhead(std::string_view("\xE1" "b\0\r", 4));
+    EXPECT_EQ(ReadLine(), "\xE1" "b\r\n");
+    EXPECT_EQ(Row(0, 0, 3), "\xE1" "b ");
+    EXPECT_EQ(ReadLine(), "c\r\n");
+    EXPECT_FALSE(KeyPressed());
+}
+
 TEST_F(LineEditorTest, EchoScrollsAtTheBottom) {
     Window(1, 1, 10, 3);
     GotoXY(1, 3);

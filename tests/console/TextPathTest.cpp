@@ -1,6 +1,7 @@
 // The console through the text-file layer: start-up binding, Writeln on
 // Output and Readln on Input.
-#include "Runtime.h"
+#include "EndState.h"
+#include "ShortString.h"
 #include "CrtFixture.h"
 #include "TextIO.h"
 

@@ -20,7 +20,9 @@
 #include <cstring>
 
 #include "Crt.h"
-#include "Runtime.h"
+#include "Errors.h"
+#include "Modules.h"
+#include "ShortString.h"
 #include "RuntimeSystem.h"
 #include "TextIO.h"
 

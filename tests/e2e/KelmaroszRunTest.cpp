@@ -114,6 +114,26 @@ TEST_F(KelmaroszRun, WholeRunOfTheTwoByThreeExample) {
 
 // Row and column numbers in dark grey (PC colour 8), cells and the title in
 // black (0), all on light grey (7).
+// A name on the command line is typed at the prompt: the first table comes
+// without a key.
+TEST_F(KelmaroszRun, ANameOnTheCommandLineOpensThatFile) {
+    Start("pelda_2x3 2>err.txt", false);
+    ASSERT_TRUE(tmux_->WaitForText("   2   7   0   0")) << tmux_->Screen();
+    ExpectRows(0, {InputTitle, Prompt + "pelda_2x3", "A beolvasás sikerült.", "", "       1   2   3",
+                   "   1   0   5   0", "   2   7   0   0", ""});
+}
+
+// As typed, in the terminal's encoding: a letter without a Windows-1250 form
+// is left out; a name that cannot be opened brings the prompt back.
+TEST_F(KelmaroszRun, ACommandLineNameThatCannotBeOpenedIsFollowedByTheUsers) {
+    Start("'árvíztűrőж' 2>err.txt");
+    ASSERT_TRUE(tmux_->WaitForRow(2, Prompt)) << tmux_->Screen();
+    EXPECT_EQ(tmux_->Row(1), Prompt + "árvíztűrő");
+    Open("pelda_2x3");
+    ASSERT_TRUE(tmux_->WaitForText("A beolvasás sikerült.")) << tmux_->Screen();
+    EXPECT_EQ(tmux_->Row(2), Prompt + "pelda_2x3");
+}
+
 TEST_F(KelmaroszRun, TableNumbersAndCellsHaveTheirColours) {
     Start();
     Open("pelda_2x3");

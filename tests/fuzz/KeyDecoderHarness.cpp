@@ -13,6 +13,7 @@
 
 #include "Charset.h"
 #include "KeyDecoder.h"
+#include "Terminfo.h"
 #include "FuzzSupport.h"
 #include "Harnesses.h"
 

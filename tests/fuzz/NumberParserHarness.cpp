@@ -8,8 +8,9 @@
 #include <cstring>
 #include <string>
 
-#include "Runtime.h"
+#include "EndState.h"
 #include "Files.h"
+#include "ShortString.h"
 #include "FuzzSupport.h"
 #include "Harnesses.h"
 #include "ReferenceNumber.h"

@@ -13,7 +13,7 @@
 #include "KeyEvents.h"
 #include "MemoryConsole.h"
 #include "kelmarosz.h"
-#include "Runtime.h"
+#include "EndState.h"
 #include "TextIO.h"
 
 class ProgramTest : public ::testing::Test {

@@ -83,6 +83,17 @@ TEST_F(DebugFileLayout, OnlyMismatchingFilesLeaveTheExecutable) {
     EXPECT_EQ(Found(), Exe());
 }
 
+// Installed into a prefix: the debug folder under the prefix (the
+// executable's directory's parent), followed by the executable's directory.
+TEST_F(DebugFileLayout, UnderTheDebugFolderOfTheExecutablesPrefix) {
+    Place(root_ / "exe", false);
+    fs::path dir = root_ / "lib" / "debug" / (root_ / "exe").relative_path();
+    fs::create_directories(dir);
+    EXPECT_EQ(Found(), Exe());
+    std::string placed = Place(dir, true);
+    EXPECT_EQ(Found(), placed);
+}
+
 // The whole report with the probe whose system debug directory lies in the
 // build tree: a stale file beside the executable does not keep the good one
 // in the system directory from being used.

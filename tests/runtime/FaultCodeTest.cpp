@@ -8,7 +8,7 @@
 #include <initializer_list>
 
 #include "Faults.h"
-#include "Modules.h"
+#include "MainStack.h"
 
 namespace {
 

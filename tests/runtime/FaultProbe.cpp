@@ -15,8 +15,10 @@
 #include <cstring>
 
 #include "LineInfo.h"
-#include "Runtime.h"
+#include "Modules.h"
+#include "ShortString.h"
 #include "RuntimeSystem.h"
+#include "RuntimeTestHooks.h"
 
 namespace {
 

@@ -5,10 +5,11 @@
 #include <fstream>
 #include <string>
 
-#include "Runtime.h"
+#include "EndState.h"
 #include "BackTraceLine.h"
 #include "LineInfo.h"
 #include "RuntimeSystem.h"
+#include "RuntimeSystemTestHooks.h"
 #include "RoutineNames.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "ProbeRoutines.h"
 
-#include "Runtime.h"
+#include "Errors.h"
 
 volatile int ProbeRoutinesSink = 0;
 

@@ -10,7 +10,10 @@
 #include "CallerWalk.h"
 #include "LineInfo.h"
 #include "ProbeRoutines.h"
-#include "Runtime.h"
+#include "EndState.h"
+#include "Errors.h"
+#include "Modules.h"
+#include "ShortString.h"
 #include "RuntimeSystem.h"
 #include "TextIO.h"
 

@@ -2,7 +2,7 @@
 // tenths of a second does not fit Delay's argument.
 #include "AltRutinok.h"
 #include "Crt.h"
-#include "Runtime.h"
+#include "Modules.h"
 #include "RuntimeSystem.h"
 
 int main() {

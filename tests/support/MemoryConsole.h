@@ -5,6 +5,7 @@
 #include <deque>
 #include <functional>
 
+#include "ConsoleTestHooks.h"   // SetPlatform installs one
 #include "PlatformConsole.h"
 #include "ScreenGrid.h"
 

@@ -15,6 +15,7 @@
 #include "ConsoleKeyCodes.h"
 #include "KeyDecoder.h"
 #include "KeyLayout.h"
+#include "Terminfo.h"
 
 namespace keytest {
 

@@ -11,6 +11,7 @@
 #include "ScreenGrid.h"
 #include "ScreenView.h"
 #include "TermCaps.h"
+#include "TtyTestHooks.h"
 #include "VtModel.h"
 
 inline const Charset& Utf8() {

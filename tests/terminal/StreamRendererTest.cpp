@@ -9,6 +9,7 @@
 #include "StreamRenderer.h"
 #include "TermCaps.h"
 #include "TerminalScreen.h"
+#include "TtyTestHooks.h"
 
 namespace {
 

@@ -7,7 +7,8 @@
 #include <string>
 
 #include "Files.h"
-#include "Runtime.h"
+#include "EndState.h"
+#include "ShortString.h"
 #include "PlatformFile.h"
 #include "TextIO.h"
 

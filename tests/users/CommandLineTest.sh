@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# --help and --version the GNU way: text on standard output, status 0, with
-# standard input closed and standard output a pipe, the terminal untouched.
-# Any other argument is ignored: the program runs as without it.
+# The command line the GNU way: --help and --version on standard output with
+# status 0, a wrong command line refused with status 2 on standard error,
+# all with standard input closed and standard output a pipe, the terminal
+# untouched; one operand, or one after "--", starts the program.
 #   CommandLineTest.sh PROGRAM VERSION INSTALLED_SAMPLE_DATA
 source "$(dirname "$0")/TestLib.sh"
 exe=$1
@@ -20,7 +21,8 @@ for opt in --help -h; do
   expect_contains "$opt" "$out" "current folder"
   expect_contains "$opt" "$out" "Ctrl-C"
   expect_contains "$opt" "$out" "^  130 +ended by Ctrl-C, or standard input ended"
-  expect_contains "$opt" "$out" "Any other argument is ignored"
+  expect_contains "$opt" "$out" "^Usage: kelmarosz \[OPTION\]\.\.\. \[NAME\]$"
+  expect_contains "$opt" "$out" "^  2 +a wrong command line"
   # No escape sequence: the terminal is not set up at all.
   [[ $out != *$'\e'* ]] || fail "$opt writes escape sequences"
   # The sample data: in a build folder inside the source tree its data/
@@ -44,9 +46,27 @@ expect_contains "--help into a full disk" "$(cat "$scratch/err")" "^kelmarosz: w
 "$exe" --version >&- 2>/dev/null 0<&-
 expect_eq "--version with standard output closed: status" 1 $?
 
-# After "--", or as an unknown option, an argument starts the program as
-# before: with standard input closed the keys run out at the prompt.
-for args in "-- --help" "--helpme" "file.dat"; do
+# An unknown option or a second operand: the reason and the GNU hint on
+# standard error, nothing on standard output, status 2, before the terminal
+# is set up (no escape sequence).
+while IFS='|' read -r args reason; do
+  # shellcheck disable=SC2086
+  "$exe" $args 0<&- >"$scratch/out" 2>"$scratch/err"
+  expect_eq "[$args] status" 2 $?
+  expect_eq "[$args] standard output" "" "$(cat "$scratch/out")"
+  expect_eq "[$args] standard error" "kelmarosz: $reason
+Try 'kelmarosz --help' for more information." "$(cat "$scratch/err")"
+done <<'CASES'
+--hlep|unrecognized option '--hlep'
+-x|invalid option -- 'x'
+--help=yes|option '--help' doesn't allow an argument
+pelda_2x3 masik|extra operand 'masik'
+-- a --help|extra operand '--help'
+CASES
+
+# One operand, also "-" or one after "--", starts the program: with standard
+# input closed the name fails to open and the keys run out at the prompt.
+for args in "-- --help" "-" "file.dat"; do
   # shellcheck disable=SC2086
   (cd "$scratch" && "$exe" $args 0<&- >"$scratch/out" 2>"$scratch/err")
   expect_eq "[$args] status" 130 $?

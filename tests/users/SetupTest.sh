@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # scripts/setup.sh asks for what is missing and nothing else, and where it
-# cannot install (not root, no sudo rights, or a failing apt-get) it prints
-# the one apt-get line to run and stops, without installing halfway. The
+# cannot install (not root, sudo refusing, or a failing apt-get) it says
+# why, prints the one command line to run (package lists first: a fresh
+# machine has none) and stops, without installing halfway. The
 # system's tools are replaced by stubs: id, dpkg-query, sudo and apt-get.
 #   SetupTest.sh SETUP_SCRIPT
 source "$(dirname "$0")/TestLib.sh"
@@ -23,11 +24,12 @@ done
 echo "dpkg-query: no packages found matching $last" >&2
 exit 1
 STUB
-# sudo -n works when STUB_SUDO is "yes"; it then runs the command.
+# sudo works when STUB_SUDO is "yes" and runs the command; otherwise it
+# refuses with STUB_SUDO as its message.
 cat >"$stubs/sudo" <<'STUB'
 #!/bin/sh
 echo "sudo $*" >>"$STUB_LOG"
-[ "$STUB_SUDO" = yes ] || { echo "sudo: a password is required" >&2; exit 1; }
+[ "$STUB_SUDO" = yes ] || { echo "$STUB_SUDO" >&2; exit 1; }
 [ "$1" = -n ] && shift
 exec "$@"
 STUB
@@ -48,22 +50,25 @@ run() {
   log=$(cat "$scratch/log")
 }
 
-base_line="apt-get install --no-install-recommends g++ make cmake libncurses-dev"
+base_line="apt-get update && apt-get install --no-install-recommends g++ make cmake libncurses-dev"
 
-# Not root and sudo needs a password nobody can type: the line, status 1,
-# nothing installed.
-run 1000 no ok ""
-expect_eq "no sudo rights: status" 1 "$status"
-expect_line "no sudo rights" "$out" "    $base_line"
-expect_contains "no sudo rights" "$out" "not root"
-[[ $log != *apt-get* ]] || fail "no sudo rights: apt-get ran: $log"
+# Not root, and sudo refuses (a password nobody can type, not in the
+# sudoers file): its reason, the line, status 1, nothing installed.
+for refusal in "sudo: a password is required" "kelmar is not in the sudoers file.  This incident will be reported."; do
+  run 1000 "$refusal" ok ""
+  expect_eq "[$refusal] status" 1 "$status"
+  expect_line "[$refusal]" "$out" "    $base_line"
+  expect_contains "[$refusal]" "$out" "not root, and sudo refused: $refusal\$"
+  [[ $out != *"apt-get update failed"* ]] || fail "[$refusal] told as a failed apt-get: $out"
+  [[ $log != *apt-get* ]] || fail "[$refusal] apt-get ran: $log"
+done
 
 # Only what is missing is asked for; the tests' tools only with --tests.
 run 1000 no ok "g++ cmake make"
-expect_line "partly installed" "$out" "    apt-get install --no-install-recommends libncurses-dev"
+expect_line "partly installed" "$out" "    apt-get update && apt-get install --no-install-recommends libncurses-dev"
 run 1000 no ok "g++ cmake make libncurses-dev" --tests
 expect_line "--tests" "$out" \
-  "    apt-get install --no-install-recommends libgtest-dev tmux clang libclang-rt-14-dev valgrind dpkg-dev file man-db"
+  "    apt-get update && apt-get install --no-install-recommends libgtest-dev tmux clang libclang-rt-14-dev valgrind dpkg-dev file lintian man-db"
 
 # Root, but the install fails: the same line and status 1, not a half
 # finished setup that goes on.

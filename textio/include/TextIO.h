@@ -8,7 +8,7 @@
 #pragma once
 #include <cstdint>
 
-#include "Runtime.h"
+#include "ShortString.h"
 
 // ---------------------------------------------------------------------------
 // The record.

@@ -80,9 +80,10 @@ public:
     virtual uint32_t GetNumberOfInputEvents() = 0;
     // Takes one event off the queue; false when the queue is empty.
     virtual bool ReadConsoleInput(InputRecord& rec) = 0;
-    // Blocks until at least one event waits. When the input is used up for
-    // good it calls InputEndedProc, or without one ends the run as Ctrl-C
-    // ends it (status 130); it never returns empty.
+    // Blocks until at least one event waits; it never returns empty. When
+    // the input is used up for good the terminal console runs the
+    // input-ended action it was created with, or without one ends the run as
+    // Ctrl-C ends it (status 130).
     virtual void WaitForInput() = 0;
     // Whether key-up events are real releases (the console's own, a terminal
     // with the kitty keyboard protocol) rather than made up right after each
@@ -94,11 +95,3 @@ public:
     // Gives the terminal back as it was found; the screen keeps its contents.
     virtual void Restore() = 0;
 };
-
-// Ends the run when WaitForInput finds the input used up for good; it must
-// not return. Installed from above, where the program's own end is known.
-extern void (*InputEndedProc)();
-
-// The console in use; the real terminal unless a test installed another.
-PlatformConsole& Platform();
-void SetPlatform(PlatformConsole* p);

@@ -9,7 +9,7 @@
 //
 // The main line puts them first, in this order, before the console.
 #pragma once
-#include "Runtime.h"
+#include "Modules.h"
 
 extern const ModuleInfo SystemModule;
 // Start installs StabBackTraceStr as the back-trace formatter and marks the

@@ -1,11 +1,19 @@
-#include "TermCaps.h"
+// Reading the terminfo entry: the capability set the screen works from and
+// the key strings the key decoder matches.
+#include "Terminfo.h"
 
+#include <unistd.h>
+
+#include <string>
+
+// term.h defines many short macros; keep it after everything else.
 #include <curses.h>
 #include <term.h>
-#include <unistd.h>
 
 namespace {
 
+// A string capability, or empty when the entry lacks it: tigetstr gives
+// NULL for an absent one and (char*)-1 for a name that is not a string.
 std::string Str(const char* name) {
     const char* s = tigetstr(const_cast<char*>(name));
     if (s == nullptr || s == reinterpret_cast<const char*>(-1)) return std::string();
@@ -13,22 +21,6 @@ std::string Str(const char* name) {
 }
 
 bool Flag(const char* name) { return tigetflag(const_cast<char*>(name)) > 0; }
-
-std::string StripPadding(const char* s) {
-    std::string out;
-    for (size_t i = 0; s[i] != '\0'; i++) {
-        if (s[i] == '$' && s[i + 1] == '<') {
-            size_t j = i + 2;
-            while (s[j] != '\0' && s[j] != '>') j++;
-            if (s[j] == '>') {
-                i = j;
-                continue;
-            }
-        }
-        out += s[i];
-    }
-    return out;
-}
 
 }  // namespace
 
@@ -67,6 +59,7 @@ TermCaps TermCapsFromCurrentTerminal() {
     return c;
 }
 
+// A test hook (TtyTestHooks.h).
 bool TermCapsForName(const char* term, TermCaps& caps) {
     TERMINAL* saved = cur_term;
     int err = 0;
@@ -80,36 +73,4 @@ bool TermCapsForName(const char* term, TermCaps& caps) {
     return true;
 }
 
-TermCaps AnsiFallbackCaps() {
-    TermCaps c;
-    c.cup = "\x1b[%i%p1%d;%p2%dH";
-    c.cuf = "\x1b[%p1%dC";
-    c.cuf1 = "\x1b[C";
-    c.cub = "\x1b[%p1%dD";
-    c.cub1 = "\b";
-    c.cuu1 = "\x1b[A";
-    c.cr = "\r";
-    c.csr = "\x1b[%i%p1%d;%p2%dr";
-    c.ind = "\n";
-    c.ri = "\x1bM";
-    c.sgr0 = "\x1b[m";
-    c.bold = "\x1b[1m";
-    c.blink = "\x1b[5m";
-    c.setaf = "\x1b[3%p1%dm";
-    c.setab = "\x1b[4%p1%dm";
-    c.el = "\x1b[K";
-    c.u7 = "\x1b[6n";
-    c.colors = 8;
-    // Assume the worst of an unknown terminal: no bce (spaces are painted
-    // instead of erased) and a last column that may scroll when written.
-    c.am = true;
-    c.xenl = false;
-    return c;
-}
-
-std::string ExpandCap(const std::string& cap, int p1, int p2) {
-    if (cap.empty()) return cap;
-    const char* s = tiparm(cap.c_str(), p1, p2);
-    if (s == nullptr) return std::string();
-    return StripPadding(s);
-}
+std::vector<KeySequence> KeySequencesFromTerminfo() { return KeySequencesFromCapabilities(Str); }

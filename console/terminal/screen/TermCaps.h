@@ -1,6 +1,7 @@
 // What the terminal can do, as terminfo describes it: the raw capability
 // strings (terminfo syntax, parameters not yet filled in) and flags. The
-// renderer works only from this, so tests can hand it any terminal's set.
+// renderer works only from this, so tests can hand it any terminal's set;
+// loading it from the terminfo database is the tty part's.
 #pragma once
 #include <string>
 
@@ -19,11 +20,6 @@ struct TermCaps {
     bool xenl = false;   // ... but only at the next character (safe last cell)
 };
 
-// The set of the terminal loaded by setupterm() (cur_term).
-TermCaps TermCapsFromCurrentTerminal();
-// Loads the terminfo entry of a named terminal without keeping it loaded;
-// false when there is none.
-bool TermCapsForName(const char* term, TermCaps& caps);
 // Used when TERM is unset or unknown: the plain ANSI/VT100 subset every
 // terminal emulator in use understands, eight colours.
 TermCaps AnsiFallbackCaps();

@@ -11,9 +11,13 @@ struct KeySequence {
     KeyEventRecord Event;   // KeyDown true; the up event is made from it
 };
 
-// The terminal's key strings: terminfo (kcuu1, kf1.., khome, kend, kich1,
-// kdch1, kpp, knp, kcbt, kent, kUP5, kLFT3, ...) plus the common xterm forms.
-// Built once after setupterm(); empty entries are skipped.
-std::vector<KeySequence> KeySequencesFromTerminfo();
+// A terminal's string capability by its terminfo name; empty when the
+// terminal lacks it.
+using CapabilityLookup = std::string (*)(const char* name);
+
+// The terminal's key strings as its capabilities name them (kcuu1, kf1..,
+// khome, kend, kich1, kdch1, kpp, knp, kcbt, kent, kUP5, kLFT3, ...) plus
+// the common xterm forms; empty entries are skipped.
+std::vector<KeySequence> KeySequencesFromCapabilities(CapabilityLookup cap);
 // The xterm/VT forms that work whatever terminfo says (CSI 1;m A, SS3, CSI n~ ...).
 std::vector<KeySequence> BuiltinKeySequences();

@@ -28,6 +28,7 @@
 #include "TerminalQuery.h"
 #include "TerminalScreen.h"
 #include "TerminalSignals.h"
+#include "Terminfo.h"
 
 namespace {
 
@@ -57,7 +58,7 @@ bool SameDevice(int a, int b) {
 
 class TerminalConsole : public PlatformConsole {
 public:
-    TerminalConsole();
+    explicit TerminalConsole(void (*inputEnded)());
 
     bool GetScreenBufferInfo(ScreenBufferInfo& info) override;
     void SetCursorPosition(Coord pos) override;
@@ -89,6 +90,7 @@ private:
     void Pump(int timeoutMs);
     [[noreturn]] void EndLikeCtrlC();
 
+    void (*onInputEnded_)();   // ends the run when the input is used up
     bool outTty_ = false;
     bool inTty_ = false;
     bool sameTerminal_ = false;
@@ -110,7 +112,7 @@ private:
     std::unique_ptr<KeyDecoder> decoder_;
 };
 
-TerminalConsole::TerminalConsole() {
+TerminalConsole::TerminalConsole(void (*inputEnded)()) : onInputEnded_(inputEnded) {
     outTty_ = isatty(STDOUT_FILENO) == 1;
     inTty_ = isatty(STDIN_FILENO) == 1;
     sameTerminal_ = outTty_ && inTty_ && SameDevice(STDIN_FILENO, STDOUT_FILENO);
@@ -318,7 +320,7 @@ void TerminalConsole::WaitForInput() {
     Flush();
     while (decoder_->Available() == 0) {
         if (inputEnded_) {
-            if (InputEndedProc) InputEndedProc();
+            if (onInputEnded_) onInputEnded_();
             EndLikeCtrlC();
         }
         if (RepaintDue()) Flush();   // repaint what a resize or a stop may have disturbed
@@ -369,10 +371,10 @@ void RestoreAtExit() {
 
 }  // namespace
 
-PlatformConsole& TheTerminalConsole() {
+PlatformConsole& TheTerminalConsole(void (*inputEnded)()) {
     if (instance == nullptr) {
         // Never destroyed: the exit hook and signal paths may need it last.
-        instance = new TerminalConsole();
+        instance = new TerminalConsole(inputEnded);
         atexit(RestoreAtExit);
     }
     return *instance;

@@ -1,5 +1,5 @@
-// The key string tables: what terminfo says the terminal sends, and the
-// xterm/VT forms that are recognised whatever terminfo says.
+// The key string tables: what the terminal's capabilities say it sends, and
+// the xterm/VT forms that are recognised whatever they say.
 #include <iterator>
 #include <string>
 #include <vector>
@@ -7,9 +7,6 @@
 #include "KeySequences.h"
 #include "KeyEscapes.h"
 #include "KeyLayout.h"
-
-// term.h defines many short macros; keep it after everything else.
-#include <term.h>
 
 namespace {
 
@@ -27,21 +24,13 @@ void AddParsed(std::vector<KeySequence>& out, const std::string& bytes) {
     if (r.St == EscapeParse::Complete && r.IsKey && r.Length == bytes.size()) Add(out, bytes, r.Event);
 }
 
-// A string capability, or empty when the entry lacks it: tigetstr gives
-// NULL for an absent one and (char*)-1 for a name that is not a string.
-std::string Cap(const char* name) {
-    char* s = tigetstr(const_cast<char*>(name));
-    if (s == nullptr || s == reinterpret_cast<char*>(-1)) return std::string();
-    return std::string(s);
-}
-
 // A key string is an escape sequence; single bytes are typed keys already.
 void AddKeyString(std::vector<KeySequence>& out, const std::string& s, NamedKey k, uint32_t mods) {
     if (s.size() >= 2 && s[0] == '\x1b') Add(out, s, NamedKeyEvent(k, mods));
 }
 
-void AddCap(std::vector<KeySequence>& out, const char* name, NamedKey k, uint32_t mods) {
-    AddKeyString(out, Cap(name), k, mods);
+void AddCap(std::vector<KeySequence>& out, CapabilityLookup cap, const char* name, NamedKey k, uint32_t mods) {
+    AddKeyString(out, cap(name), k, mods);
 }
 
 constexpr uint32_t ModifierBitsMask = SHIFT_PRESSED | LEFT_CTRL_PRESSED | LEFT_ALT_PRESSED;
@@ -95,7 +84,7 @@ std::vector<KeySequence> BuiltinKeySequences() {
     return out;
 }
 
-std::vector<KeySequence> KeySequencesFromTerminfo() {
+std::vector<KeySequence> KeySequencesFromCapabilities(CapabilityLookup cap) {
     using K = NamedKey;
     std::vector<KeySequence> out;
     static constexpr struct {
@@ -108,16 +97,16 @@ std::vector<KeySequence> KeySequencesFromTerminfo() {
         {"kich1", K::Insert, 0},   {"kdch1", K::Delete, 0},    {"kpp", K::PageUp, 0},
         {"knp", K::PageDown, 0},   {"kcbt", K::Tab, SHIFT_PRESSED}, {"kent", K::KpEnter, 0},
     };
-    for (const auto& c : PlainKeys) AddCap(out, c.Name, c.Key, c.Mods);
+    for (const auto& c : PlainKeys) AddCap(out, cap, c.Name, c.Key, c.Mods);
     for (int i = 1; i <= 12; i++)
-        AddCap(out, ("kf" + std::to_string(i)).c_str(), static_cast<K>(static_cast<int>(K::F1) + i - 1), 0);
+        AddCap(out, cap, ("kf" + std::to_string(i)).c_str(), static_cast<K>(static_cast<int>(K::F1) + i - 1), 0);
 
     // kf13 and up are the modified F-keys. A string with a modifier
     // parameter (xterm's CSI 1;2P, CSI 15;5~) says itself which key it is;
     // plain ones count on from F12 as the entry numbers them.
-    const bool vt220 = Cap("kf13") == "\x1b[25~";
+    const bool vt220 = cap("kf13") == "\x1b[25~";
     for (int i = 13; i <= 63; i++) {
-        const std::string s = Cap(("kf" + std::to_string(i)).c_str());
+        const std::string s = cap(("kf" + std::to_string(i)).c_str());
         EscapeParse r = ParseEscape(reinterpret_cast<const uint8_t*>(s.data()), s.size());
         if (r.St == EscapeParse::Complete && r.IsKey && r.Length == s.size() &&
             (r.Event.ControlKeyState & ModifierBitsMask)) {
@@ -150,7 +139,7 @@ std::vector<KeySequence> KeySequencesFromTerminfo() {
         {"7", LEFT_CTRL_PRESSED | LEFT_ALT_PRESSED},
     };
     for (const auto& m : ModifiedKeys)
-        for (const auto& s : ModifierSuffixes) AddCap(out, (std::string(m.Base) + s.Suffix).c_str(), m.Key, s.Mods);
+        for (const auto& s : ModifierSuffixes) AddCap(out, cap, (std::string(m.Base) + s.Suffix).c_str(), m.Key, s.Mods);
 
     std::vector<KeySequence> builtin = BuiltinKeySequences();
     out.insert(out.end(), builtin.begin(), builtin.end());

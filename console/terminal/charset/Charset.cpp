@@ -4,7 +4,7 @@
 
 #include <utility>
 
-#include "Runtime.h"
+#include "Cp1250.h"
 
 Charset::Charset() : Charset(HostCodeset()) {}
 

@@ -1,6 +1,6 @@
 #include "KeyLayout.h"
 
-#include "Runtime.h"
+#include "Cp1250.h"
 
 namespace {
 
