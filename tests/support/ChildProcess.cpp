@@ -66,19 +66,38 @@ ChildSetup OnPty(std::vector<std::string> argv, const std::string& term, int wid
     return s;
 }
 
+namespace {
+
+// What posix_spawn is handed, released however the setup ends.
+struct SpawnPlan {
+    posix_spawn_file_actions_t actions;
+    posix_spawnattr_t attr;
+    std::vector<int> theirs;   // the child's ends, closed here once it has started
+    SpawnPlan() {
+        posix_spawn_file_actions_init(&actions);
+        posix_spawnattr_init(&attr);
+    }
+    ~SpawnPlan() {
+        posix_spawn_file_actions_destroy(&actions);
+        posix_spawnattr_destroy(&attr);
+        for (int fd : theirs) close(fd);
+    }
+};
+
+}  // namespace
+
 ChildProcess::ChildProcess(const ChildSetup& setup) {
     // A write to a program that has gone must fail, not end the test.
     signal(SIGPIPE, SIG_IGN);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawnattr_t attr;
-    posix_spawnattr_init(&attr);
+    SpawnPlan plan;
+    posix_spawn_file_actions_t& actions = plan.actions;
+    posix_spawnattr_t& attr = plan.attr;
+    std::vector<int>& theirs = plan.theirs;
     sigset_t defaults;
     sigemptyset(&defaults);
     sigaddset(&defaults, SIGPIPE);
     posix_spawnattr_setsigdefault(&attr, &defaults);
     short flags = POSIX_SPAWN_SETSIGDEF;
-    std::vector<int> theirs;   // the child's ends, closed here once it has started
 
     std::string slaveName;
     if (setup.Pty) {
@@ -142,9 +161,6 @@ ChildProcess::ChildProcess(const ChildSetup& setup) {
     std::vector<char*> argp = Pointers(args), envp = Pointers(env);
     pid_t pid = -1;
     if (!args.empty() && posix_spawnp(&pid, argp[0], &actions, &attr, argp.data(), envp.data()) == 0) pid_ = pid;
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attr);
-    for (int fd : theirs) close(fd);
     for (int fd : {in_, outFd_, errFd_})
         if (fd >= 0) NonBlocking(fd);
 }
