@@ -32,4 +32,4 @@ bool WaitUntilSleeping(int pid);
 // polls again and again wakes each time. Says so in why when the program is
 // not idle (or could not be watched); measuring across a window of its own,
 // after the program's start, keeps the figure free of the machine's speed.
-bool StaysIdle(int pid, std::string& why, int windowMs = 300);
+bool StaysIdle(int pid, std::string& why, int windowMs = 200);
