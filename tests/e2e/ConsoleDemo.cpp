@@ -4,6 +4,8 @@
 //   hungarian  Windows-1250 accented letters
 //   wrap       a full row, a line end, then enough lines to scroll the window
 //   keys       "ready", then the code of every key until a second Enter or 'q'
+//   keylog F   the same into file F, for runs in real terminals whose screen
+//              no test reads: "ready", then each code and a space until 'q' twice running
 //   readline   reads one line through Input and echoes it in brackets
 //   wait       "ready", then one key wait
 //   pause [ms] a pause of ms milliseconds, five seconds when not given
@@ -16,6 +18,7 @@
 // before the first line is written: a test that waits for that line (the
 // "ready" line, the prompt) may then send keys.
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -121,6 +124,24 @@ void Keys() {
     Writeln("bye");
 }
 
+const char* Argument = nullptr;
+
+void KeyLog() {
+    FILE* log = Argument != nullptr ? std::fopen(Argument, "w") : nullptr;
+    if (log == nullptr) Halt(2);
+    std::fputs("ready\n", log);
+    std::fflush(log);
+    int last = -1;
+    for (;;) {
+        const int k = ReadKey();
+        std::fprintf(log, "%d ", k);
+        std::fflush(log);
+        if (k == 'q' && last == 'q') break;
+        last = k;
+    }
+    std::fclose(log);
+}
+
 void ReadLine() {
     Write("name: ");
     ShortString s;
@@ -208,7 +229,7 @@ struct Scenario {
 const Scenario Scenarios[] = {
     {"colours", Colours}, {"hungarian", Hungarian}, {"wrap", Wrap},   {"keys", Keys},
     {"readline", ReadLine}, {"wait", Wait},         {"pause", Pause}, {"error", Error},
-    {"page", Page},         {"nothing", [] {}},  {"fault", Fault},
+    {"page", Page},         {"nothing", [] {}},  {"fault", Fault},  {"keylog", KeyLog},
 };
 
 }  // namespace
@@ -217,7 +238,10 @@ int main(int argc, char** argv) {
     static const ModuleInfo modules[] = {SystemModule, LineInfoModule, CrtModule};
     InitModules(modules, 3);
     const char* which = argc > 1 ? argv[1] : "";
-    if (argc > 2) PauseMs = std::atoi(argv[2]);
+    if (argc > 2) {
+        Argument = argv[2];
+        PauseMs = std::atoi(argv[2]);
+    }
     bool found = false;
     for (const Scenario& s : Scenarios) {
         if (std::strcmp(s.Name, which) == 0) {

@@ -13,12 +13,11 @@
 
 #include "ChildProcess.h"
 #include "ConsolePane.h"
-#include "KeyCases.h"
 #include "Processes.h"
 
 namespace {
 
-const std::string Query = "\x1b[6n\x1b[?u\x1b[c";   // position, kitty flags, device attributes
+const std::string Query = "\x1b[6n\x1b[?u\x1b[>c\x1b[c";   // position, kitty flags, terminal type, device attributes
 const std::string Push = "\x1b[>";                   // ESC [ > flags u
 const std::string Pop = "\x1b[<u";
 const std::string KeypadOn = "\x1b[?1h\x1b=";        // xterm-256color smkx
@@ -165,29 +164,6 @@ TEST_P(KittyCtrlC, EndsTheRunBySigintWithTheTerminalGivenBack) {
 INSTANTIATE_TEST_SUITE_P(Waits, KittyCtrlC, ::testing::ValuesIn(CtrlCCases),
                          [](const auto& info) { return std::string(info.param.Scenario); });
 
-// With every key reported as an escape (flag 8), even Enter, Tab, Backspace
-// and Esc come as CSI u: each key of the key table still gives its codes.
-TEST(KittyPty, EveryKeyAsAnEscapeGivesThePcCodes) {
-    DemoOnPty t("keys");
-    ASSERT_TRUE(t.Started());
-    ASSERT_NO_FATAL_FAILURE(AnswerQuery(t, {"\x1b[1;1R\x1b[?0u\x1b[?62;22c"}));
-    ASSERT_TRUE(t.WaitUntil([&] { return HasPush(t.Out()); })) << t.Out();
-    std::string keys, want;
-    for (const KeyCase& k : KeyCases) {
-        // Enter is left out: the second one would end the demo.
-        if (k.Kitty.empty() || k.Codes == std::vector<int>{13}) continue;
-        keys += k.Kitty + KittyRelease(k.Kitty);
-        for (int c : k.Codes) want += std::to_string(c) + " ";
-    }
-    t.Send(keys + kitty::qPressWithText + kitty::qRelease);
-    const int status = t.WaitExit();
-    ASSERT_TRUE(WIFEXITED(status)) << "status " << status << "\noutput: " << t.Text()
-                                   << "\nstderr: " << t.Err();
-    EXPECT_EQ(WEXITSTATUS(status), 0);
-    EXPECT_NE(t.Text().find(want + "113 bye"), std::string::npos) << "want: " << want << "\ngot: " << t.Text();
-    EXPECT_EQ(t.Err(), "");
-}
-
 // Alt with the cursor keys: digits of an Alt code where releases are
 // reported (Up 8, Left 4: "T" when Alt is let go), the extended key with its
 // Alt code where they are not.
@@ -211,10 +187,12 @@ TEST(KittyPty, AltWithCursorKeysIsAnAltCodeOnlyWhereReleasesAreReported) {
     EXPECT_EQ(plain.WaitExit(), 0) << plain.Err();
 }
 
+// A terminal that is neither kitty nor xterm (here tmux, by its terminal
+// type) gets no keyboard mode beyond the keypad's.
 TEST(KittyPty, PlainTerminalGetsNoPushAndKeepsItsCtrlC) {
     DemoOnPty t("keys");
     ASSERT_TRUE(t.Started());
-    ASSERT_NO_FATAL_FAILURE(AnswerQuery(t, {"\x1b[10;1R\x1b[?62;22c"}));
+    ASSERT_NO_FATAL_FAILURE(AnswerQuery(t, {"\x1b[10;1R\x1b[>84;0;0c\x1b[?62;22c"}));
     ASSERT_TRUE(t.WaitForOut(KeypadOn)) << t.Out();
     t.Send("a");
     ASSERT_TRUE(t.WaitForText("97 ")) << t.Text();
@@ -226,6 +204,8 @@ TEST(KittyPty, PlainTerminalGetsNoPushAndKeepsItsCtrlC) {
     ASSERT_TRUE(WIFSIGNALED(status)) << "status " << status << "\nstderr: " << t.Err();
     EXPECT_EQ(WTERMSIG(status), SIGINT);
     EXPECT_FALSE(HasPush(t.Out())) << "kitty flags pushed to a terminal without them";
+    EXPECT_EQ(t.Out().find("\x1b[?1036"), std::string::npos) << "xterm's Alt setting sent elsewhere";
+    EXPECT_EQ(t.Out().find("\x1b[>4"), std::string::npos) << "xterm's modifyOtherKeys sent elsewhere";
     EXPECT_EQ(t.Out().find(Pop), std::string::npos);
     EXPECT_NE(t.Out().find(KeypadOff), std::string::npos);
     EXPECT_TRUE(SameModes(t.ModesNow(), t.ModesBefore())) << "terminal modes not given back";

@@ -1,100 +1,163 @@
 // What each key gives a key wait: the PC codes successive ReadKey calls
-// return for it on a terminal that reports no key releases (xterm, urxvt,
-// tmux, the Linux console), with the bytes terminals send for it. One table
-// for the key tests of every layer: the decoder's byte scripts, the runs in
-// tmux and on a pty playing a kitty terminal, and runs in real terminals
-// that type the keys by name.
+// return for it. One table for the key tests of every layer: the runs in
+// real terminals type every key of it by name, and the decoder's byte
+// scripts are the forms of it that none of those terminals sends.
+//
+// The keys are X key names with their modifiers, as xdotool types them. The
+// PC key table's keys come with no modifier, Shift, Ctrl and Alt (the
+// keypad with Num Lock off: KP_Home, KP_Begin, ...), and the keypad's digits
+// with Num Lock on: 223 cells; then a few more keys the program meets.
 #pragma once
 #include <string>
 #include <vector>
 
 struct KeyCase {
-    // The key as an X key name with its modifiers, as xdotool types it.
-    const char* Key;
+    std::string Key;
+    // On a terminal that reports no key releases (xterm, urxvt, tmux).
     std::vector<int> Codes;
-    // What terminals send for it, xterm's form first.
-    std::vector<std::string> Bytes;
-    // The press where a kitty terminal reports every key as an escape
-    // (flags 27); "" where the key is not typed so.
-    std::string Kitty = "";
+    // Where releases are reported (kitty): Alt at a keypad digit position
+    // types that digit of an Alt code, given when Alt is let go.
+    std::vector<int> CodesWithReleases;
+    bool TableCell = false;   // one of the PC key table's 223 cells
 };
 
-inline const KeyCase KeyCases[] = {
-    {"a", {97}, {"a"}},
-    {"shift+a", {65}, {"A"}, "\x1b[97;2;65u"},
-    {"ctrl+a", {1}, {"\x01"}, "\x1b[97;5u"},
-    {"alt+a", {0, 30}, {"\x1b" "a"}},
-    {"aacute", {0xE1}, {"\xc3\xa1"}, "\x1b[225;1;225u"},
-    {"alt+aacute", {0xE1}, {"\x1b\xc3\xa1"}, "\x1b[225;3u"},
-    {"slash", {'/'}, {"/"}},
-    {"space", {32}, {" "}},
-    {"alt+1", {0, 120}, {"\x1b" "1"}, "\x1b[49;3u"},
-    {"alt+equal", {0, 131}, {"\x1b="}},
-    {"ctrl+2", {0, 3}, {std::string(1, '\0')}},
-    {"ctrl+s", {19}, {"\x13"}},
-    {"ctrl+y", {25}, {"\x19"}},
-    {"ctrl+z", {26}, {"\x1a"}},
-    {"ctrl+backslash", {28}, {"\x1c"}},
-    {"Escape", {27}, {"\x1b"}, "\x1b[27u"},
-    {"Return", {13}, {"\r"}, "\x1b[13u"},
-    {"ctrl+Return", {10}, {"\n"}, "\x1b[13;5u"},
-    {"alt+Return", {0, 166}, {"\x1b\r"}},
-    {"KP_Enter", {13}, {"\x1bOM"}, "\x1b[57414u"},
-    {"Tab", {9}, {"\t"}, "\x1b[9u"},
-    {"shift+Tab", {0, 15}, {"\x1b[Z"}, "\x1b[9;2u"},
-    {"BackSpace", {8}, {"\x7f", "\x08"}, "\x1b[127u"},
-    {"F1", {0, 59}, {"\x1bOP", "\x1b[11~", "\x1b[[A"}, "\x1b[P"},
-    {"F5", {0, 63}, {"\x1b[15~", "\x1b[[E"}},
-    {"F12", {0, 134}, {"\x1b[24~"}, "\x1b[24~"},
-    {"shift+F1", {0, 84}, {"\x1b[1;2P"}},
-    {"shift+F12", {0, 136}, {"\x1b[24;2~"}},
-    {"ctrl+F1", {0, 94}, {"\x1b[1;5P"}},
-    {"alt+F1", {0, 104}, {"\x1b[1;3P", "\x1b\x1bOP"}, "\x1b[57364;3u"},
-    {"Up", {0, 72}, {"\x1b[A", "\x1bOA"}},
-    {"Down", {0, 80}, {"\x1b[B", "\x1bOB"}},
-    {"Left", {0, 75}, {"\x1b[D", "\x1bOD"}},
-    {"Right", {0, 77}, {"\x1b[C", "\x1bOC"}},
-    {"Home", {0, 71}, {"\x1b[H", "\x1b[1~"}},
-    {"End", {0, 79}, {"\x1b[F", "\x1b[4~"}},
-    {"Prior", {0, 73}, {"\x1b[5~"}},
-    {"Next", {0, 81}, {"\x1b[6~"}},
-    {"Insert", {0, 82}, {"\x1b[2~"}},
-    {"Delete", {0, 83}, {"\x1b[3~"}},
-    {"ctrl+Home", {0, 119}, {"\x1b[1;5H"}, "\x1b[1;5H"},
-    {"KP_7", {55}, {"\x1bOw"}},
-    {"KP_0", {48}, {"\x1bOp"}, "\x1b[57399u"},
-    {"KP_Insert", {0, 82}, {"\x1b[2~"}, "\x1b[57425u"},
-    {"KP_Divide", {0, 53}, {"\x1bOo"}},
-    // Alt at the keypad's digit positions makes no Alt code where releases
-    // are not reported: the extended key with its Alt code.
-    {"alt+Home", {0, 151}, {"\x1b[1;3H", "\x1b\x1bOH"}},
-    {"alt+Up", {0, 152}, {"\x1b[1;3A", "\x1b\x1b[A"}},
-    {"alt+Prior", {0, 153}, {"\x1b[5;3~"}},
-    {"alt+Left", {0, 155}, {"\x1b[1;3D"}},
-    {"alt+Right", {0, 157}, {"\x1b[1;3C"}},
-    {"alt+End", {0, 159}, {"\x1b[1;3F"}},
-    {"alt+Down", {0, 160}, {"\x1b[1;3B"}},
-    {"alt+Next", {0, 161}, {"\x1b[6;3~"}},
-    {"alt+Insert", {0, 162}, {"\x1b[2;3~"}},
-    {"alt+KP_0", {0, 162}, {"\x1b\x1bOp"}},
-    {"alt+KP_1", {0, 159}, {"\x1b\x1bOq", "\x1bO3q"}},
-    {"alt+KP_2", {0, 160}, {"\x1b\x1bOr"}},
-    {"alt+KP_3", {0, 161}, {"\x1b\x1bOs"}},
-    {"alt+KP_4", {0, 155}, {"\x1b\x1bOt"}},
-    {"alt+KP_5", {0, 76}, {"\x1b\x1bOu"}},
-    {"alt+KP_6", {0, 157}, {"\x1b\x1bOv"}},
-    {"alt+KP_7", {0, 151}, {"\x1b\x1bOw"}},
-    {"alt+KP_8", {0, 152}, {"\x1b\x1bOx"}},
-    {"alt+KP_9", {0, 153}, {"\x1b\x1bOy"}},
-    {"alt+KP_Begin", {0, 76}, {"\x1b[1;3E"}},
+namespace keycases {
+
+using Codes = std::vector<int>;
+
+// A key of the PC key table, its codes with each modifier, and the keypad
+// digit at its position (-1: none).
+struct Row {
+    const char* Key;
+    Codes None, Shift, Ctrl, Alt;
+    int AltCodeDigit = -1;
 };
 
-// The release a kitty terminal sends for a press "ESC [ code [; mods [; text]] final".
-inline std::string KittyRelease(const std::string& press) {
-    const std::string body = press.substr(2, press.size() - 3);
-    const size_t semi = body.find(';');
-    std::string mods = semi == std::string::npos ? "" : body.substr(semi + 1);
-    mods = mods.substr(0, mods.find(';'));
-    const std::string code = body.substr(0, semi);
-    return "\x1b[" + (code.empty() ? "1" : code) + ";" + (mods.empty() ? "1" : mods) + ":3" + press.back();
+inline const Row PcKeyTable[] = {
+    {"1", {'1'}, {'!'}, {0, 2}, {0, 120}},
+    {"2", {'2'}, {'@'}, {0, 3}, {0, 121}},
+    {"3", {'3'}, {'#'}, {0, 4}, {0, 122}},
+    {"4", {'4'}, {'$'}, {0, 5}, {0, 123}},
+    {"5", {'5'}, {'%'}, {0, 6}, {0, 124}},
+    {"6", {'6'}, {'^'}, {30}, {0, 125}},
+    {"7", {'7'}, {'&'}, {0, 8}, {0, 126}},
+    {"8", {'8'}, {'*'}, {0, 9}, {0, 127}},
+    {"9", {'9'}, {'('}, {0, 10}, {0, 128}},
+    {"0", {'0'}, {')'}, {0, 11}, {0, 129}},
+    {"minus", {'-'}, {'_'}, {31}, {0, 130}},
+    {"equal", {'='}, {'+'}, {0, 13}, {0, 131}},
+    {"Tab", {9}, {0, 15}, {0, 148}, {0, 15}},
+    {"Return", {13}, {13}, {10}, {0, 166}},
+    {"KP_Enter", {13}, {13}, {10}, {0, 166}},
+    {"slash", {'/'}, {'?'}, {0, 149}, {0, 164}},
+    {"KP_Divide", {0, 53}, {0, 53}, {0, 149}, {0, 164}},
+    {"KP_Multiply", {'*'}, {'*'}, {0, 150}, {0, 55}},
+    {"F1", {0, 59}, {0, 84}, {0, 94}, {0, 104}},
+    {"F2", {0, 60}, {0, 85}, {0, 95}, {0, 105}},
+    {"F3", {0, 61}, {0, 86}, {0, 96}, {0, 106}},
+    {"F4", {0, 62}, {0, 87}, {0, 97}, {0, 107}},
+    {"F5", {0, 63}, {0, 88}, {0, 98}, {0, 108}},
+    {"F6", {0, 64}, {0, 89}, {0, 99}, {0, 109}},
+    {"F7", {0, 65}, {0, 90}, {0, 100}, {0, 110}},
+    {"F8", {0, 66}, {0, 91}, {0, 101}, {0, 111}},
+    {"F9", {0, 67}, {0, 92}, {0, 102}, {0, 112}},
+    {"F10", {0, 68}, {0, 93}, {0, 103}, {0, 113}},
+    {"F11", {0, 133}, {0, 135}, {0, 137}, {0, 139}},
+    {"F12", {0, 134}, {0, 136}, {0, 138}, {0, 140}},
+    {"Home", {0, 71}, {0, 71}, {0, 119}, {0, 151}, 7},
+    {"KP_Home", {0, 71}, {0, 71}, {0, 119}, {0, 151}, 7},
+    {"Up", {0, 72}, {0, 72}, {0, 141}, {0, 152}, 8},
+    {"KP_Up", {0, 72}, {0, 72}, {0, 141}, {0, 152}, 8},
+    {"Prior", {0, 73}, {0, 73}, {0, 132}, {0, 153}, 9},
+    {"KP_Prior", {0, 73}, {0, 73}, {0, 132}, {0, 153}, 9},
+    {"KP_Subtract", {'-'}, {'-'}, {0, 142}, {0, 74}},
+    {"Left", {0, 75}, {0, 75}, {0, 115}, {0, 155}, 4},
+    {"KP_Left", {0, 75}, {0, 75}, {0, 115}, {0, 155}, 4},
+    {"KP_Begin", {0, 76}, {0, 76}, {0, 143}, {0, 76}, 5},
+    {"Right", {0, 77}, {0, 77}, {0, 116}, {0, 157}, 6},
+    {"KP_Right", {0, 77}, {0, 77}, {0, 116}, {0, 157}, 6},
+    {"KP_Add", {'+'}, {'+'}, {0, 78}, {0, 78}},
+    {"End", {0, 79}, {0, 79}, {0, 117}, {0, 159}, 1},
+    {"KP_End", {0, 79}, {0, 79}, {0, 117}, {0, 159}, 1},
+    {"Down", {0, 80}, {0, 80}, {0, 145}, {0, 160}, 2},
+    {"KP_Down", {0, 80}, {0, 80}, {0, 145}, {0, 160}, 2},
+    {"Next", {0, 81}, {0, 81}, {0, 118}, {0, 161}, 3},
+    {"KP_Next", {0, 81}, {0, 81}, {0, 118}, {0, 161}, 3},
+    {"Insert", {0, 82}, {0, 82}, {0, 146}, {0, 162}, 0},
+    {"KP_Insert", {0, 82}, {0, 82}, {0, 146}, {0, 162}, 0},
+    {"Delete", {0, 83}, {0, 83}, {0, 147}, {0, 163}},
+    {"KP_Delete", {0, 83}, {0, 83}, {0, 147}, {0, 163}},
+};
+
+// The keypad with Num Lock on types its digits and decimal point.
+inline const std::pair<const char*, int> NumLockKeypad[] = {
+    {"KP_0", '0'}, {"KP_1", '1'}, {"KP_2", '2'}, {"KP_3", '3'}, {"KP_4", '4'},     {"KP_5", '5'},
+    {"KP_6", '6'}, {"KP_7", '7'}, {"KP_8", '8'}, {"KP_9", '9'}, {"KP_Decimal", '.'},
+};
+
+// More keys: letters (á has no PC key, so Alt with it is the letter), the
+// control keys that keep a meaning of their own, rxvt's Ctrl+Shift forms.
+// A lone Esc last: it is told from the start of a sequence by the time
+// before the next key.
+inline const std::pair<const char*, Codes> MoreKeys[] = {
+    {"a", {'a'}},           {"shift+a", {'A'}},         {"ctrl+a", {1}},
+    {"alt+a", {0, 30}},     {"aacute", {0xE1}},         {"alt+aacute", {0xE1}},
+    {"ctrl+s", {19}},       {"ctrl+y", {25}},           {"ctrl+z", {26}},
+    {"ctrl+backslash", {28}}, {"BackSpace", {8}},       {"ctrl+shift+F11", {0, 137}},
+    {"ctrl+shift+Delete", {0, 147}}, {"Escape", {27}},
+};
+
+inline std::vector<KeyCase> Build() {
+    std::vector<KeyCase> all;
+    const char* const modifiers[] = {"", "shift+", "ctrl+", "alt+"};
+    for (int m = 0; m < 4; m++)
+        for (const Row& r : PcKeyTable) {
+            const Codes* codes[] = {&r.None, &r.Shift, &r.Ctrl, &r.Alt};
+            KeyCase c{modifiers[m] + std::string(r.Key), *codes[m], *codes[m], true};
+            if (m == 3 && r.AltCodeDigit >= 0) c.CodesWithReleases = r.AltCodeDigit ? Codes{r.AltCodeDigit} : Codes{};
+            all.push_back(c);
+        }
+    for (const auto& [key, code] : NumLockKeypad) all.push_back({key, {code}, {code}, true});
+    for (const auto& [key, codes] : MoreKeys) all.push_back({key, codes, codes, false});
+    return all;
 }
+
+}  // namespace keycases
+
+inline const std::vector<KeyCase> KeyCases = keycases::Build();
+
+// The key a case names; nullptr when the table has none.
+inline const KeyCase* FindKeyCase(const std::string& key) {
+    for (const KeyCase& k : KeyCases)
+        if (k.Key == key) return &k;
+    return nullptr;
+}
+
+// Forms of the table's keys that the real terminals of the suite do not
+// send or type (what they send is the real runs' to check): the Linux
+// console's, other terminals', and rxvt's without its terminfo entry.
+struct KeyForm {
+    const char* Key;
+    std::string Bytes;
+};
+
+inline const KeyForm KeyForms[] = {
+    {"F1", "\x1b[[A"},            // the Linux console
+    {"F5", "\x1b[[E"},
+    {"ctrl+Return", "\n"},        // Ctrl-J
+    {"BackSpace", "\x08"},        // Ctrl-H
+    {"alt+F1", "\x1b\x1bOP"},     // ESC before the key's own form
+    {"alt+Home", "\x1b\x1bOH"},
+    {"KP_7", "\x1bOw"},           // the application keypad, digits
+    {"KP_0", "\x1bOp"},
+    {"KP_Decimal", "\x1bOn"},
+    {"shift+F3", "\x1b[25~"},     // the VT220 numbering's F13
+    {"shift+F10", "\x1b[34~"},
+    {"shift+Up", "\x1b[a"},       // rxvt's arrows
+    {"ctrl+Left", "\x1bOd"},
+    // A letter the real runs cannot type, as each terminal sends it.
+    {"aacute", "\xc3\xa1"},
+    {"alt+aacute", "\x1b\xc3\xa1"},
+    {"alt+aacute", "\x1b[27;3;225~"},
+    {"alt+aacute", "\x1b[225;3u"},
+};

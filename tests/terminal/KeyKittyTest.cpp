@@ -1,6 +1,5 @@
 // The kitty keyboard protocol: press, repeat and release, lone modifiers,
 // Alt codes typed on the keypad, and its functional key codes.
-#include "KeyCases.h"
 #include "KeyTestHarness.h"
 
 using namespace keytest;
@@ -112,15 +111,6 @@ TEST(KeyKitty, KeyCodes) {
     // A code point with no Windows-1250 form is no key.
     EXPECT_EQ(KittyEvs("\x1b[20013u"), std::vector<Ev>{});
     EXPECT_EQ(KittyEvs("\x1b[0u"), std::vector<Ev>{});
-}
-
-// The keys of the shared key table typed on a kitty terminal, press and
-// release, give their codes at a key wait as on any other.
-TEST(KeyKitty, KeyWaitCodes) {
-    for (const KeyCase& k : KeyCases)
-        if (!k.Kitty.empty()) {
-            EXPECT_EQ(ReadKeyCodes(Decode(k.Kitty + KittyRelease(k.Kitty), Kitty())), k.Codes) << k.Key;
-        }
 }
 
 // Ctrl-C reported as a key ends the run; with Alt too it is another key.

@@ -94,13 +94,12 @@ TEST(KeyStream, ReportsAndUnknownSequencesAreSwallowedWhole) {
     const char* swallowed[] = {
         "\x1b[12;40R",       // cursor position report
         "\x1b[1;1R",         // position report at row 1 column 1
-        "\x1b[R",            // bare
         "\x1b[?1;2c",        // device attributes
         "\x1b[?15u",         // kitty flags
         "\x1b[<0;12;5M",     // mouse
         "\x1b[200~",         // paste bracket
         "\x1b[99x",          // unknown final
-        "\x1b[1$y",          // intermediate byte
+        "\x1b[4;1$y",        // mode report: an intermediate byte
         "\x1b[57444u",       // Super alone: no key for this program
         "\x1bOz",            // unknown SS3
         "\x1b[I",            // focus in
@@ -111,8 +110,14 @@ TEST(KeyStream, ReportsAndUnknownSequencesAreSwallowedWhole) {
     }
     // A report in the middle of keys does not disturb them.
     EXPECT_EQ(ReadKeyCodes(Decode("a\x1b[5;10Rb\x1b[?62;22cc")), (std::vector<int>{'a', 'b', 'c'}));
-    // CSI 1 ; m R is the modified F3, not a position report.
+    // CSI 1 ; m R is the modified F3, not a position report; so is CSI 1 ;
+    // 1 R with an event type (kitty's release), and CSI R alone is F3.
     EXPECT_EQ(ReadKeyCodes(Decode("\x1b[1;2R")), (std::vector<int>{0, 86}));
+    EXPECT_EQ(Evs(Decode("\x1b[1;1:3R")), std::vector<Ev>{});
+    KeyDecoder::Options kitty;
+    kitty.Kitty = true;
+    EXPECT_EQ(Evs(Decode("\x1b[R\x1b[1;1:3R", kitty)),
+              (std::vector<Ev>{{true, 0x72, 61, 0, 0}, {false, 0x72, 61, 0, 0}}));
 }
 
 TEST(KeyStream, LatePositionAnswerIsNeverAKey) {
@@ -121,6 +126,9 @@ TEST(KeyStream, LatePositionAnswerIsNeverAKey) {
     KeyDecoder::Options late;
     late.PositionReportPending = true;
     EXPECT_EQ(ReadKeyCodes(Decode("a\x1b[1;5Rb\x1b[1;5R", late)), (std::vector<int>{'a', 'b', 0, 96}));
+    // CSI R alone, the report of row 1 column 1 with its numbers left out,
+    // too; once it has come, CSI R is F3.
+    EXPECT_EQ(ReadKeyCodes(Decode("\x1b[Rb\x1b[R", late)), (std::vector<int>{'b', 0, 61}));
     // Arriving in pieces.
     KeyDecoder d(BuiltinKeySequences(), Utf8(), late);
     for (char c : std::string("\x1b[1;12R"))

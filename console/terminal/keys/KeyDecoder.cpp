@@ -135,7 +135,8 @@ void KeyDecoder::Decode(bool force) {
             size_t k = 2;
             while (k < n && ((p[k] >= '0' && p[k] <= '9') || p[k] == ';')) k++;
             if (k == n && !force) break;   // wait for the rest
-            if (k > 2 && k < n && p[k] == 'R') {
+            // (CSI R alone is the report of row 1, column 1 too.)
+            if (k < n && p[k] == 'R') {
                 opt_.PositionReportPending = false;
                 pos += k + 1;
                 continue;
@@ -200,7 +201,7 @@ KeyDecoder::Unit KeyDecoder::DecodeSequence(const uint8_t* p, size_t n, bool for
     }
     if (longer && !force) return Unit::Make(Unit::Wait, 0);
 
-    EscapeParse g = ParseEscape(p, n);
+    EscapeParse g = ParseEscape(p, n, opt_.Keypad);
     if (best != nullptr && !(g.St == EscapeParse::Complete && g.Length > best->Bytes.size())) {
         Unit u = Unit::MakeKey(best->Event, best->Bytes.size());
         u.FromCsi = p[1] == '[';

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "Charset.h"
+#include "KeyEscapes.h"
 #include "KeySequences.h"
 #include "PlatformConsole.h"
 
@@ -26,6 +27,8 @@ public:
         // yet: the first CSI row ; col R is that answer, never a key (a cursor
         // on row 1 would otherwise read as a modified F3).
         bool PositionReportPending = false;
+        // What the application keypad's SS3 forms stand for on this terminal.
+        Ss3Keypad Keypad = Ss3Keypad::Digits;
     };
 
     KeyDecoder(std::vector<KeySequence> sequences, const Charset& charset, Options options);
@@ -44,7 +47,8 @@ public:
     size_t Available() const { return events_.size(); }
     bool Pop(InputRecord& out);
     // True when a Ctrl+C press waits among the decoded events. With the kitty
-    // protocol the terminal sends Ctrl+C as a key instead of raising SIGINT.
+    // protocol or xterm's modifyOtherKeys the terminal sends Ctrl+C as a key
+    // instead of raising SIGINT.
     bool HasCtrlC() const;
 
 private:

@@ -46,8 +46,18 @@ Params ParseParams(const uint8_t* p, size_t n) {
     return r;
 }
 
-bool TildeKey(long n, NamedKey& k) {
+// The key of CSI n ~ (and of rxvt's CSI n ^, $, @), with Shift where the
+// number says it: in the VT220 numbering of the Linux console and rxvt,
+// F13..F20 (25, 26, 28, 29, 31..34) are what Shift+F3..F10 send.
+bool TildeKey(long n, NamedKey& k, uint32_t& mods) {
     using K = NamedKey;
+    constexpr long Vt220Shifted[] = {25, 26, 28, 29, 31, 32, 33, 34};
+    for (int i = 0; i < 8; i++)
+        if (n == Vt220Shifted[i]) {
+            k = static_cast<K>(static_cast<int>(K::F3) + i);
+            mods |= SHIFT_PRESSED;
+            return true;
+        }
     switch (n) {
     case 1: case 7: k = K::Home; return true;
     case 2: k = K::Insert; return true;
@@ -64,6 +74,30 @@ bool TildeKey(long n, NamedKey& k) {
     case 23: k = K::F11; return true;
     case 24: k = K::F12; return true;
     case 57427: k = K::KpBegin; return true;
+    default: return false;
+    }
+}
+
+// rxvt's endings instead of ~: ^ Ctrl, $ Shift, @ Ctrl+Shift.
+bool RxvtEnding(uint8_t f, uint32_t& mods) {
+    switch (f) {
+    case '~': return true;
+    case '^': mods |= LEFT_CTRL_PRESSED; return true;
+    case '$': mods |= SHIFT_PRESSED; return true;
+    case '@': mods |= LEFT_CTRL_PRESSED | SHIFT_PRESSED; return true;
+    default: return false;
+    }
+}
+
+// rxvt's modified arrows, a..d for Up, Down, Right, Left: CSI with Shift,
+// SS3 with Ctrl.
+bool RxvtArrow(uint8_t f, NamedKey& k) {
+    using K = NamedKey;
+    switch (f) {
+    case 'a': k = K::Up; return true;
+    case 'b': k = K::Down; return true;
+    case 'c': k = K::Right; return true;
+    case 'd': k = K::Left; return true;
     default: return false;
     }
 }
@@ -88,8 +122,21 @@ bool LetterKey(uint8_t f, NamedKey& k) {
 }
 
 // The keypad in application mode (SS3 j..y, M, X).
-bool Ss3KeypadKey(uint8_t f, NamedKey& k) {
+bool Ss3KeypadKey(uint8_t f, Ss3Keypad keypad, NamedKey& k) {
     using K = NamedKey;
+    if (keypad == Ss3Keypad::CursorKeys) {
+        // In the order of p..y: the positions of 0..9.
+        static constexpr K CursorKeys[] = {K::KpInsert, K::KpEnd,   K::KpDown, K::KpPageDown, K::KpLeft,
+                                           K::KpBegin,  K::KpRight, K::KpHome, K::KpUp,       K::KpPageUp};
+        if (f >= 'p' && f <= 'y') {
+            k = CursorKeys[f - 'p'];
+            return true;
+        }
+        if (f == 'n') {
+            k = K::KpDelete;
+            return true;
+        }
+    }
     if (f >= 'p' && f <= 'y') {
         k = static_cast<K>(static_cast<int>(K::Kp0) + (f - 'p'));
         return true;
@@ -170,16 +217,18 @@ void InterpretCsi(const Params& prm, uint8_t final, EscapeParse& r) {
                                     static_cast<uint32_t>(text), mods, r.Event);
         return;
     }
-    if (final == '~') {
+    if (final == '~' || final == '^' || final == '$' || final == '@') {
         long n = prm.Get(0, 0, -1);
-        if (n == 27 && prm.Fields >= 3) {
+        if (final == '~' && n == 27 && prm.Fields >= 3) {
             // xterm's modifyOtherKeys: CSI 27 ; modifiers ; code ~
             long code = prm.Get(2, 0, -1);
             if (code >= 0)
                 r.IsKey = CodePointKeyEvent(static_cast<uint32_t>(code), 0, 0, mods, r.Event);
             return;
         }
-        if (TildeKey(n, k)) SetKey(r, k, mods);
+        uint32_t m = mods;
+        if (final != '~' && prm.Fields > 1) return;   // rxvt's forms carry the key's number alone
+        if (RxvtEnding(final, m) && TildeKey(n, k, m)) SetKey(r, k, m);
         return;
     }
     // Letter forms carry no number or 1 before the modifiers.
@@ -189,24 +238,31 @@ void InterpretCsi(const Params& prm, uint8_t final, EscapeParse& r) {
         SetKey(r, NamedKey::Tab, mods | SHIFT_PRESSED);
         return;
     }
-    // CSI row ; col R is also the cursor position report. Only the exact
-    // key form CSI 1 ; modifiers R is taken as a key (modified F3); a bare
-    // CSI R or any other position is a report.
-    if (final == 'R' && (first != 1 || prm.Fields < 2 || prm.Get(1, 0, -1) < 2)) return;
+    const bool bare = first < 0 && prm.Fields == 1;
+    if (bare && RxvtArrow(final, k)) {
+        SetKey(r, k, SHIFT_PRESSED);
+        return;
+    }
+    // CSI row ; col R is also the cursor position report. Keys are CSI R
+    // alone (kitty's F3; the decoder takes it for the report while one is
+    // awaited) and CSI 1 ; modifiers R with a modifier or an event type
+    // (modified F3); CSI 1 ; 1 R or any other position is a report.
+    if (final == 'R' && !bare && (first != 1 || prm.Fields < 2 || (prm.Get(1, 0, -1) < 2 && type == 0))) return;
     if (LetterKey(final, k)) SetKey(r, k, mods);
 }
 
-void InterpretSs3(const Params& prm, uint8_t final, EscapeParse& r) {
+void InterpretSs3(const Params& prm, uint8_t final, Ss3Keypad keypad, EscapeParse& r) {
     // Old xterms put the modifier right after SS3 (ESC O 5 A), newer ones as ESC O 1 ; 5 A.
     const long m = prm.Fields >= 2 ? prm.Get(1, 0, 1) : prm.Get(0, 0, 1);
     const uint32_t mods = ModifierBits(static_cast<int>(m));
     NamedKey k{};
-    if (LetterKey(final, k) || Ss3KeypadKey(final, k)) SetKey(r, k, mods);
+    if (LetterKey(final, k) || Ss3KeypadKey(final, keypad, k)) SetKey(r, k, mods);
+    else if (RxvtArrow(final, k)) SetKey(r, k, mods | LEFT_CTRL_PRESSED);
 }
 
 }  // namespace
 
-EscapeParse ParseEscape(const uint8_t* p, size_t n) {
+EscapeParse ParseEscape(const uint8_t* p, size_t n, Ss3Keypad keypad) {
     EscapeParse r;
     if (n < 2 || p[0] != ESC || (p[1] != '[' && p[1] != 'O')) return r;
     const bool csi = p[1] == '[';
@@ -231,13 +287,18 @@ EscapeParse ParseEscape(const uint8_t* p, size_t n) {
     const size_t paramStart = i;
     while (i < n && p[i] >= 0x30 && p[i] <= 0x3F) i++;
     const size_t paramEnd = i;
-    while (i < n && p[i] >= 0x20 && p[i] <= 0x2F) i++;
+    // rxvt ends a key's number with $ (Shift), which is an intermediate
+    // byte in the grammar: a number and $ are a whole sequence.
+    bool rxvtShift = csi && i > paramStart && i < n && p[i] == '$';
+    for (size_t j = paramStart; rxvtShift && j < paramEnd; j++) rxvtShift = p[j] >= '0' && p[j] <= '9';
+    if (!rxvtShift)
+        while (i < n && p[i] >= 0x20 && p[i] <= 0x2F) i++;
     if (i >= n) {
         r.St = EscapeParse::Incomplete;
         return r;
     }
     const uint8_t f = p[i];
-    if (f < 0x40 || f > 0x7E) {
+    if (!rxvtShift && (f < 0x40 || f > 0x7E)) {
         // ESC [ or ESC O followed by something no sequence has: the caller
         // takes it as Alt with that key; a started sequence is dropped.
         if (i == 2) return r;
@@ -247,13 +308,13 @@ EscapeParse ParseEscape(const uint8_t* p, size_t n) {
     }
     r.St = EscapeParse::Complete;
     r.Length = i + 1;
-    if (i != paramEnd) return r;   // intermediate bytes: not a key
+    if (i != paramEnd && !rxvtShift) return r;   // intermediate bytes: not a key
     Params prm = ParseParams(p + paramStart, paramEnd - paramStart);
     if (!prm.Valid) return r;    // private reports (CSI ? ... c, CSI ? flags u, mouse ...)
     if (csi)
         InterpretCsi(prm, f, r);
     else
-        InterpretSs3(prm, f, r);
+        InterpretSs3(prm, f, keypad, r);
     if (!r.IsKey) r.EventType = 0;
     return r;
 }

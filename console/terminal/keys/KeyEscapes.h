@@ -23,5 +23,11 @@ struct EscapeParse {
     int EventType = 0;
 };
 
+// What the application keypad's SS3 p..y and SS3 n stand for: the digits
+// and the decimal point (xterm, tmux), or on urxvt the keypad with Num Lock
+// off (Ins, End, Down, PgDn, Left, 5, Right, Home, Up, PgUp, Del), where
+// Num Lock on types the digits themselves.
+enum class Ss3Keypad { Digits, CursorKeys };
+
 // p[0] is ESC. Looks at p[0..n) only.
-EscapeParse ParseEscape(const uint8_t* p, size_t n);
+EscapeParse ParseEscape(const uint8_t* p, size_t n, Ss3Keypad keypad = Ss3Keypad::Digits);

@@ -39,6 +39,14 @@ namespace {
 constexpr const char* KittyPush = "\x1b[>27u";
 constexpr const char* KittyPop = "\x1b[<u";
 
+// On xterm: Alt keys as ESC and the key (metaSendsEscape 1036,
+// altSendsEscape 1039, the user's settings saved first) and modifyOtherKeys
+// at level 2, the one that also tells Ctrl+digit, Ctrl+Tab, Ctrl+Enter and
+// Ctrl+/ apart; it sends Ctrl-C as a key too. Given back: the saved Alt
+// settings, and modifyOtherKeys as the user's resources set it.
+constexpr const char* XtermKeysOn = "\x1b[?1036;1039s\x1b[?1036;1039h\x1b[>4;2m";
+constexpr const char* XtermKeysOff = "\x1b[>4m\x1b[?1036;1039r";
+
 // How long the start-up question waits for a terminal that answers nothing.
 constexpr int QueryTimeoutMs = 200;
 // A lone ESC (or an incomplete sequence) is a key of its own after this long.
@@ -83,7 +91,8 @@ private:
     void LoadCapabilities();
     void ReadSize(int& width, int& height) const;
     void Ask();
-    std::string GiveBackModes() const;   // cursor shown, keypad and keyboard protocol off
+    std::string GiveBackModes() const;   // cursor shown, keypad and keyboard modes as found
+    bool CtrlCIsAKey() const { return kitty_ || xtermKeys_; }
     void CheckResize();
     void Flush();
     void WriteAll(const std::string& bytes);
@@ -97,6 +106,8 @@ private:
     bool outputDead_ = false;
     bool inputEnded_ = false;
     bool kitty_ = false;
+    bool xtermKeys_ = false;   // xterm's Alt and modifyOtherKeys settings are ours
+    bool urxvt_ = false;
     bool positionPending_ = false;   // asked for the cursor position, no answer yet
     bool keypad_ = false;
     bool restored_ = false;
@@ -136,6 +147,7 @@ TerminalConsole::TerminalConsole(void (*inputEnded)()) : onInputEnded_(inputEnde
     opt.Kitty = kitty_;
     opt.EscTimeoutMs = EscTimeoutMs;
     opt.PositionReportPending = positionPending_;
+    opt.Keypad = urxvt_ ? Ss3Keypad::CursorKeys : Ss3Keypad::Digits;
     decoder_ = std::make_unique<KeyDecoder>(haveTerminfo_ ? KeySequencesFromTerminfo() : BuiltinKeySequences(),
                                             charset_, opt);
     if (!typedAhead_.empty()) {
@@ -148,6 +160,7 @@ TerminalConsole::TerminalConsole(void (*inputEnded)()) : onInputEnded_(inputEnde
     std::string resume;
     if (keypad_) resume += ExpandCap(caps_.smkx);
     if (kitty_) resume += KittyPush;
+    if (xtermKeys_) resume += XtermKeysOn;
     PrepareGiveBackBytes(leave, resume);
     SetGiveBackDue(true);
 }
@@ -183,6 +196,9 @@ void TerminalConsole::Ask() {
         return;
     }
     kitty_ = a.Kitty;
+    // The kitty protocol, where it is on, tells every key apart already.
+    xtermKeys_ = a.Xterm && !kitty_;
+    urxvt_ = a.Urxvt;
     if (a.HaveCursor) screen_->CursorFoundAt(a.Column - 1, a.Row - 1);
     positionPending_ = !a.CursorReported;   // a slow terminal (ssh) may still answer
     typedAhead_ = a.TypedAhead;
@@ -193,6 +209,7 @@ void TerminalConsole::Ask() {
         keypad_ = true;
     }
     if (kitty_) modes += KittyPush;
+    if (xtermKeys_) modes += XtermKeysOn;
     WriteAll(modes);
 }
 
@@ -201,6 +218,7 @@ std::string TerminalConsole::GiveBackModes() const {
     std::string s = ExpandCap(caps_.cnorm);
     if (keypad_) s += ExpandCap(caps_.rmkx);
     if (kitty_) s += KittyPop;
+    if (xtermKeys_) s += XtermKeysOff;
     return s;
 }
 
@@ -303,7 +321,7 @@ void TerminalConsole::Pump(int timeoutMs) {
     if (inputEnded_) decoder_->Finish();
     else decoder_->Tick(NowMs());
     // Ctrl-C keeps its usual effect even when the terminal reports it as a key.
-    if (kitty_ && decoder_->HasCtrlC()) EndLikeCtrlC();
+    if (CtrlCIsAKey() && decoder_->HasCtrlC()) EndLikeCtrlC();
 }
 
 uint32_t TerminalConsole::GetNumberOfInputEvents() {
@@ -331,7 +349,7 @@ void TerminalConsole::WaitForInput() {
 
 void TerminalConsole::Sleep(uint32_t ms) {
     Flush();
-    if (kitty_) {
+    if (CtrlCIsAKey()) {
         // Keys are read during the pause, so a Ctrl-C reported as a key still ends it.
         uint64_t end = NowMs() + ms;
         uint64_t now = NowMs();

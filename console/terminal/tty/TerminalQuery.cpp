@@ -39,11 +39,22 @@ bool TakeReport(std::string& buf, char marker, char final, std::string& params) 
     return false;
 }
 
+// The secondary device attributes' first two numbers: the terminal's type
+// and version.
+void ReadTerminalType(const std::string& params, TerminalAnswers& a) {
+    const int type = std::atoi(params.c_str());
+    const size_t semi = params.find(';');
+    const int version = semi == std::string::npos ? 0 : std::atoi(params.c_str() + semi + 1);
+    // xterm answers 41 and its patch level; 280 (2012) has every setting asked for.
+    a.Xterm = type == 41 && version >= 280;
+    a.Urxvt = type == 85;
+}
+
 }  // namespace
 
 TerminalAnswers AskTerminal(int inFd, int outFd, const std::string& askCursor, int timeoutMs) {
     TerminalAnswers a;
-    std::string ask = askCursor + "\x1b[?u\x1b[c";
+    std::string ask = askCursor + "\x1b[?u\x1b[>c\x1b[c";
     if (!WriteAllTo(outFd, ask.data(), ask.size())) {
         a.OutputFailed = true;
         return a;
@@ -69,6 +80,7 @@ TerminalAnswers AskTerminal(int inFd, int outFd, const std::string& askCursor, i
 
     TakeReport(got, '?', 'c', params);
     a.Kitty = TakeReport(got, '?', 'u', params);
+    if (TakeReport(got, '>', 'c', params)) ReadTerminalType(params, a);
     if (TakeReport(got, '\0', 'R', params)) {
         a.CursorReported = true;
         a.Row = std::atoi(params.c_str());

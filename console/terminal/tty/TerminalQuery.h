@@ -1,6 +1,7 @@
 // The start-up round trip: one question for the cursor position, the kitty
-// keyboard protocol's flags and the primary device attributes, which every
-// terminal answers, and answers last, so their arrival ends the wait.
+// keyboard protocol's flags, the secondary device attributes (which terminal
+// it is) and the primary device attributes, which every terminal answers,
+// and answers last, so their arrival ends the wait.
 #pragma once
 #include <string>
 
@@ -10,6 +11,11 @@ struct TerminalAnswers {
     bool HaveCursor = false;        // ...with a usable position
     int Row = 0, Column = 0;        // 1-based
     bool Kitty = false;             // the terminal speaks the kitty keyboard protocol
+    // Told by the secondary device attributes: xterm itself, recent enough
+    // to save and restore its Alt settings and to reset modifyOtherKeys;
+    // urxvt, whose application keypad sends SS3 forms with Num Lock off.
+    bool Xterm = false;
+    bool Urxvt = false;
     std::string TypedAhead;         // whatever else arrived meanwhile: keys
     bool OutputFailed = false;      // the question could not be written
 };
