@@ -28,8 +28,10 @@ inline bool Load(const char* term, TermCaps& caps) { return TermCapsForName(term
     }
 
 // Runs a render on the model terminal and checks it understood every byte.
-inline std::string Apply(Renderer& r, const ScreenGrid& g, VtModel& vt) {
+// The grid's changes are then cleared, as the screen does after a render.
+inline std::string Apply(Renderer& r, ScreenGrid& g, VtModel& vt) {
     std::string out = r.Render(g);
+    g.ClearChanges();
     vt.Run(out);
     EXPECT_TRUE(vt.errors.empty()) << vt.errors.front();
     return out;

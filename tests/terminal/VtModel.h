@@ -142,6 +142,10 @@ private:
             case 'A': y = std::max(y - arg(0, 1), y >= top_ ? top_ : 0); break;
             case 'B': y = std::min(y + arg(0, 1), y <= bottom_ ? bottom_ : h_ - 1); break;
             case 'K': for (int c2 = x; c2 < w_; c2++) Erase(At(c2, y)); break;
+            case 'J':
+                if (arg(0, 0) != 0 && arg(0, 0) != 2) errors.push_back("csi J " + std::to_string(arg(0, 0)));
+                for (int i = arg(0, 0) == 2 ? 0 : y * w_ + x; i < w_ * h_; i++) Erase(cells_[i]);
+                break;
             case 'r': top_ = arg(0, 1) - 1; bottom_ = arg(1, h_) - 1; x = 0; y = 0; break;
             case 'm': Sgr(p); break;
             default: errors.push_back(std::string("csi ") + s[j]);

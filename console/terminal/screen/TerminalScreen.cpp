@@ -27,7 +27,12 @@ void TerminalScreen::SetTerminalSize(int width, int height) {
     Repaint();
 }
 
-void TerminalScreen::Repaint() { renderer_.Resize(view_.Width, view_.Height); }
+void TerminalScreen::Repaint() {
+    if (view_.Width != renderer_.Width() || view_.Height != renderer_.Height())
+        renderer_.Resize(view_.Width, view_.Height);
+    else
+        renderer_.Repaint();
+}
 
 void TerminalScreen::SetCursor(Coord pos) {
     if (grid_.Inside(pos.X, pos.Y)) grid_.Cursor = pos;
@@ -58,9 +63,14 @@ void TerminalScreen::Scroll(const SmallRect& source, const SmallRect& clip, Coor
 }
 
 std::string TerminalScreen::Render() {
-    if (stream_) return stream_->Take();
+    if (stream_) {
+        grid_.ClearChanges();
+        return stream_->Take();
+    }
     view_ = FollowCursor(view_, grid_.Width(), grid_.Height(), grid_.Cursor);
-    return renderer_.Render(grid_, view_);
+    std::string s = renderer_.Render(grid_, view_);
+    grid_.ClearChanges();
+    return s;
 }
 
 std::string TerminalScreen::RenderAndReset() {

@@ -27,9 +27,11 @@ public:
     // The terminal's cursor stands at this cell of it (asked at start).
     void CursorFoundAt(int x, int y);
     // The terminal changed size: the buffer grows to cover it if need be
-    // (it never shrinks), and the next render repaints the whole view.
+    // (it never shrinks), and the next render clears the terminal and paints
+    // the whole view (a terminal that re-wraps its lines at a resize leaves
+    // them anywhere).
     void SetTerminalSize(int width, int height);
-    // What the terminal shows is unknown (after a stop): repaint the view.
+    // What the terminal shows is unknown (after a stop): the same.
     void Repaint();
 
     // The platform's cell operations, in buffer coordinates.
