@@ -85,6 +85,7 @@ private:
     void Ask();
     std::string GiveBackModes() const;   // cursor shown, keypad and keyboard protocol off
     void CheckResize();
+    bool RepaintDue() const;
     void Flush();
     void WriteAll(const std::string& bytes);
     void Pump(int timeoutMs);
@@ -103,6 +104,10 @@ private:
     bool haveTerminfo_ = false;
     bool stream_ = false;   // the terminal cannot place its cursor: text only
     uint32_t outputCP_ = 852;
+    // Resizes and continues acted on (the screen knows), and answered (the
+    // repaint is written); see ResizeCount.
+    unsigned appliedResizes_ = 0, appliedContinues_ = 0;
+    unsigned answeredResizes_ = 0, answeredContinues_ = 0;
     TerminalModes modes_;
     std::string typedAhead_;   // keys typed while the terminal was being asked
 
@@ -207,15 +212,23 @@ std::string TerminalConsole::GiveBackModes() const {
 void TerminalConsole::CheckResize() {
     // A resize only changes the view, which is then painted whole; after a
     // stop, whatever the shell wrote meanwhile is unknown: the view is
-    // painted again too.
-    bool repaint = TakeContinued();
-    if (TakeResized()) {
+    // painted again too. The counts are read before the size, so a signal
+    // arriving later is another one to answer.
+    const unsigned resizes = ResizeCount(), continues = ContinueCount();
+    if (resizes != appliedResizes_) {
+        appliedResizes_ = resizes;
+        appliedContinues_ = continues;
         int width = screen_->View().Width, height = screen_->View().Height;
         ReadSize(width, height);
         screen_->SetTerminalSize(width, height);
-    } else if (repaint) {
+    } else if (continues != appliedContinues_) {
+        appliedContinues_ = continues;
         screen_->Repaint();
     }
+}
+
+bool TerminalConsole::RepaintDue() const {
+    return ResizeCount() != answeredResizes_ || ContinueCount() != answeredContinues_;
 }
 
 bool TerminalConsole::GetScreenBufferInfo(ScreenBufferInfo& info) {
@@ -274,6 +287,9 @@ void TerminalConsole::Flush() {
     if (!outTty_ || outputDead_ || restored_) return;
     CheckResize();
     WriteAll(screen_->Render());
+    // Only now, with the repaint written, are those signals answered.
+    answeredResizes_ = appliedResizes_;
+    answeredContinues_ = appliedContinues_;
 }
 
 void TerminalConsole::WriteAll(const std::string& bytes) {
@@ -283,22 +299,14 @@ void TerminalConsole::WriteAll(const std::string& bytes) {
 
 void TerminalConsole::Pump(int timeoutMs) {
     if (inputEnded_) return;
-    pollfd p{STDIN_FILENO, POLLIN, 0};
-    int r = poll(&p, 1, timeoutMs);
-    if (r > 0) {
-        if (p.revents & POLLIN) {
-            uint8_t buf[4096];
-            ssize_t n = read(STDIN_FILENO, buf, sizeof buf);
-            if (n > 0) {
-                decoder_->Feed(buf, static_cast<size_t>(n), NowMs());
-            } else if (n == 0 || (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK)) {
-                inputEnded_ = true;
-            }
-        } else if (p.revents & (POLLHUP | POLLERR | POLLNVAL)) {
+    if (WaitForInputOrSignal(STDIN_FILENO, timeoutMs) == Woken::Input) {
+        uint8_t buf[4096];
+        ssize_t n = read(STDIN_FILENO, buf, sizeof buf);
+        if (n > 0) {
+            decoder_->Feed(buf, static_cast<size_t>(n), NowMs());
+        } else if (n == 0 || (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK)) {
             inputEnded_ = true;   // nothing left to read and nothing will come
         }
-    } else if (r < 0 && errno != EINTR && errno != EAGAIN) {
-        inputEnded_ = true;
     }
     if (inputEnded_) decoder_->Finish();
     else decoder_->Tick(NowMs());

@@ -1,5 +1,7 @@
 #include "TerminalSignals.h"
 
+#include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -23,10 +25,32 @@ struct GiveBackState {
 };
 GiveBackState state;
 
-volatile sig_atomic_t resized = 0;
-volatile sig_atomic_t continued = 0;
+volatile sig_atomic_t resizes = 0;
+volatile sig_atomic_t continues = 0;
+// Written by the handlers, polled with the input: a wait cannot miss them.
+int wakePipe[2] = {-1, -1};
 
-void OnResize(int) { resized = 1; }
+void Wake() {
+    int savedErrno = errno;
+    if (wakePipe[1] >= 0) {
+        // Full means a wake-up is waiting already.
+        ssize_t ignored = write(wakePipe[1], "w", 1);
+        (void)ignored;
+    }
+    errno = savedErrno;
+}
+
+void OnResize(int) {
+    resizes = resizes + 1;
+    Wake();
+}
+
+// Any continue, also one after a stop the program did not see coming
+// (SIGSTOP): whatever the terminal shows now is unknown.
+void OnContinue(int) {
+    continues = continues + 1;
+    Wake();
+}
 
 void SetHandler(int sig, void (*handler)(int), int flags) {
     struct sigaction sa{};
@@ -63,7 +87,6 @@ void OnStopSignal(int sig) {
         if (state.haveKeyModes) tcsetattr(STDIN_FILENO, TCSANOW, &state.keyModes);
         WriteAllTo(STDOUT_FILENO, state.resume, state.resumeLength);
         state.due = 1;
-        continued = 1;
     }
     errno = savedErrno;
 }
@@ -76,6 +99,8 @@ void InstallTerminalSignals(bool outputIsTerminal, bool inputIsTerminal) {
         if (!StartedIgnored(sig)) SetHandler(sig, OnTerminatingSignal, 0);
     for (int sig : {SIGTSTP, SIGTTIN, SIGTTOU})
         if (!StartedIgnored(sig)) SetHandler(sig, OnStopSignal, SA_RESTART);
+    if (wakePipe[0] < 0 && pipe2(wakePipe, O_NONBLOCK | O_CLOEXEC) != 0) wakePipe[0] = wakePipe[1] = -1;
+    SetHandler(SIGCONT, OnContinue, SA_RESTART);
     if (outputIsTerminal) SetHandler(SIGWINCH, OnResize, SA_RESTART);
 }
 
@@ -115,19 +140,21 @@ void GiveBackInEmergency() {
     if (state.haveFound) tcsetattr(STDIN_FILENO, TCSANOW, &state.found);
 }
 
-bool TakeResized() {
-    bool r = resized;
-    resized = 0;
-    return r;
-}
+unsigned ResizeCount() { return static_cast<unsigned>(resizes); }
+unsigned ContinueCount() { return static_cast<unsigned>(continues); }
 
-bool TakeContinued() {
-    bool c = continued;
-    continued = 0;
-    return c;
+Woken WaitForInputOrSignal(int fd, int timeoutMs) {
+    pollfd p[2] = {{fd, POLLIN, 0}, {wakePipe[0], POLLIN, 0}};
+    int r = poll(p, wakePipe[0] >= 0 ? 2 : 1, timeoutMs);
+    if (r < 0) return errno == EINTR ? Woken::Signal : Woken::Input;   // an error: let the read tell
+    if (r == 0) return Woken::Timeout;
+    if (wakePipe[0] >= 0 && (p[1].revents & POLLIN)) {
+        char drain[64];
+        while (read(wakePipe[0], drain, sizeof drain) > 0) {
+        }
+    }
+    return p[0].revents != 0 ? Woken::Input : Woken::Signal;
 }
-
-bool RepaintDue() { return resized || continued; }
 
 void RaiseDefault(int sig) {
     signal(sig, SIG_DFL);
