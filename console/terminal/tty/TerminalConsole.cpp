@@ -293,7 +293,8 @@ void TerminalConsole::Flush() {
 }
 
 void TerminalConsole::WriteAll(const std::string& bytes) {
-    // Hung up, closed or not draining: the screen is gone, the run goes on.
+    // Hung up or closed: the screen is gone, the run goes on. A slow or
+    // stalled terminal is waited for.
     if (!outputDead_ && !WriteAllTo(STDOUT_FILENO, bytes.data(), bytes.size())) outputDead_ = true;
 }
 
@@ -365,6 +366,10 @@ void TerminalConsole::Restore() {
         std::string s = screen_->RenderAndReset();
         s += GiveBackModes();
         WriteAll(s);
+    } else if (outTty_ && !stream_) {
+        // Always attempted: the terminal may only have failed once.
+        std::string s = ExpandCap(caps_.sgr0) + GiveBackModes();
+        WriteAllTo(STDOUT_FILENO, s.data(), s.size());
     }
     restored_ = true;
     SetGiveBackDue(false);

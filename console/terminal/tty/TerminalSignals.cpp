@@ -25,6 +25,10 @@ struct GiveBackState {
 };
 GiveBackState state;
 
+// A handler waits for a stalled terminal only so long at a time: a
+// signal that ends the process must still end it.
+constexpr int HandlerWaitMs = 5000;
+
 volatile sig_atomic_t resizes = 0;
 volatile sig_atomic_t continues = 0;
 // Written by the handlers, polled with the input: a wait cannot miss them.
@@ -85,7 +89,7 @@ void OnStopSignal(int sig) {
     SetHandler(sig, OnStopSignal, SA_RESTART);
     if (wasDue) {
         if (state.haveKeyModes) tcsetattr(STDIN_FILENO, TCSANOW, &state.keyModes);
-        WriteAllTo(STDOUT_FILENO, state.resume, state.resumeLength);
+        WriteAllTo(STDOUT_FILENO, state.resume, state.resumeLength, HandlerWaitMs);
         state.due = 1;
     }
     errno = savedErrno;
@@ -136,7 +140,7 @@ void SetGiveBackDue(bool due) { state.due = due ? 1 : 0; }
 void GiveBackInEmergency() {
     if (!state.due) return;
     state.due = 0;
-    WriteAllTo(STDOUT_FILENO, state.leave, state.leaveLength);
+    WriteAllTo(STDOUT_FILENO, state.leave, state.leaveLength, HandlerWaitMs);
     if (state.haveFound) tcsetattr(STDIN_FILENO, TCSANOW, &state.found);
 }
 
