@@ -26,6 +26,15 @@ public:
         // yet: the first CSI row ; col R is that answer, never a key (a cursor
         // on row 1 would otherwise read as a modified F3).
         bool PositionReportPending = false;
+        // The start-up question's answers have not all come (the device
+        // attributes, which come last, are missing): until they come or the
+        // clock of Feed and Tick reaches this time (0: nothing awaited), a
+        // pending start of an answer waits up to AnswerHoldMs between its
+        // bytes instead of EscTimeoutMs, however it is split, and string
+        // answers (DCS, OSC, APC, PM, SOS) are dropped whole. Held bytes
+        // that turn out to be no answer mean what they meant at EscTimeoutMs.
+        uint64_t AnswersAwaitedUntilMs = 0;
+        int AnswerHoldMs = 1000;
     };
 
     KeyDecoder(std::vector<KeySequence> sequences, const Charset& charset, Options options);
@@ -38,6 +47,8 @@ public:
     void Finish();
     // Milliseconds until Tick must be called to settle pending bytes; -1: nothing pending.
     int MsUntilDeadline(uint64_t nowMs) const;
+    // Whether the start-up answers are still awaited at nowMs.
+    bool AnswersAwaited(uint64_t nowMs) const;
 
     // Decoded events, oldest first. Every key press gives a down event and,
     // unless the terminal reports releases, an up event right after it.
@@ -59,9 +70,16 @@ private:
     std::vector<KeySequence> seqs_;
     const Charset& charset_;
     Options opt_;
+    // Dropping the rest of something too long to hold: a sequence's
+    // parameters up to its final byte, or a string up to its terminator.
+    enum class Skip { None, SequenceTail, String, StringEsc };
+    bool Skipping() const { return skip_ != Skip::None; }
+
     std::string pending_;
     uint64_t pendingSince_ = 0;   // when the last byte arrived
+    uint64_t now_ = 0;            // the clock of the last Feed or Tick
+    bool overdue_ = false;        // pending bytes held past EscTimeoutMs as a possible answer
     bool lastWasCR_ = false;
-    bool skipping_ = false;       // dropping the rest of an overlong sequence
+    Skip skip_ = Skip::None;
     std::deque<InputRecord> events_;
 };

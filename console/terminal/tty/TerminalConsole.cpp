@@ -43,6 +43,11 @@ constexpr const char* KittyPop = "\x1b[<u";
 constexpr int QueryTimeoutMs = 200;
 // A lone ESC (or an incomplete sequence) is a key of its own after this long.
 constexpr int EscTimeoutMs = 50;
+// Answers still missing when the question gives up may come later, in
+// pieces over a slow link: for this long after it, their pieces are held
+// up to AnswerHoldMs apart and dropped when whole.
+constexpr int AnswerWindowMs = 10000;
+constexpr int AnswerHoldMs = 1000;
 
 uint64_t NowMs() {
     timespec ts{};
@@ -99,6 +104,7 @@ private:
     bool inputEnded_ = false;
     bool kitty_ = false;
     bool positionPending_ = false;   // asked for the cursor position, no answer yet
+    bool answersLate_ = false;       // the question ended before its last answer came
     bool keypad_ = false;
     bool restored_ = false;
     bool haveTerminfo_ = false;
@@ -141,6 +147,8 @@ TerminalConsole::TerminalConsole(void (*inputEnded)()) : onInputEnded_(inputEnde
     opt.Kitty = kitty_;
     opt.EscTimeoutMs = EscTimeoutMs;
     opt.PositionReportPending = positionPending_;
+    if (answersLate_) opt.AnswersAwaitedUntilMs = NowMs() + AnswerWindowMs;
+    opt.AnswerHoldMs = AnswerHoldMs;
     decoder_ = std::make_unique<KeyDecoder>(haveTerminfo_ ? KeySequencesFromTerminfo() : BuiltinKeySequences(),
                                             charset_, opt);
     if (!typedAhead_.empty()) {
@@ -190,6 +198,7 @@ void TerminalConsole::Ask() {
     kitty_ = a.Kitty;
     if (a.HaveCursor) screen_->CursorFoundAt(a.Column - 1, a.Row - 1);
     positionPending_ = !a.CursorReported;   // a slow terminal (ssh) may still answer
+    answersLate_ = !a.Answered;
     typedAhead_ = a.TypedAhead;
 
     std::string modes;
@@ -316,7 +325,9 @@ void TerminalConsole::Pump(int timeoutMs) {
 }
 
 uint32_t TerminalConsole::GetNumberOfInputEvents() {
-    Pump(0);
+    // More is read only once the keys read so far are taken, so a fast
+    // producer (a pipe) cannot fill memory ahead of the program.
+    if (decoder_->Available() == 0) Pump(0);
     return static_cast<uint32_t>(decoder_->Available());
 }
 
