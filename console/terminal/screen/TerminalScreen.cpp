@@ -4,9 +4,9 @@
 
 TerminalScreen::TerminalScreen(const TermCaps& caps, const Charset& charset, int width, int height, bool stream)
     : grid_(BufferExtent(width, PageWidth, 0), BufferExtent(height, PageHeight, 0)),
-      view_{0, 0, std::max(width, 1), std::max(height, 1)},
+      view_{0, 0, width > 0 ? width : PageWidth, height > 0 ? height : PageHeight},
       renderer_(caps, charset, view_.Width, view_.Height) {
-    if (stream) stream_ = std::make_unique<StreamRenderer>(charset, 0);
+    if (stream) stream_ = std::make_unique<StreamRenderer>(charset, 0, width);
 }
 
 void TerminalScreen::CursorFoundAt(int x, int y) {
@@ -16,6 +16,7 @@ void TerminalScreen::CursorFoundAt(int x, int y) {
 }
 
 void TerminalScreen::SetTerminalSize(int width, int height) {
+    if (stream_) stream_->SetWidth(width);
     width = std::max(width, 1);
     height = std::max(height, 1);
     const int bw = BufferExtent(width, PageWidth, grid_.Width());
@@ -74,7 +75,6 @@ std::string TerminalScreen::Render() {
 }
 
 std::string TerminalScreen::RenderAndReset() {
-    std::string s = Render();
-    if (!stream_) s += renderer_.ResetAttributes();
-    return s;
+    if (stream_) return stream_->End(grid_.Cursor);
+    return Render() + renderer_.ResetAttributes();
 }

@@ -16,7 +16,9 @@
 
 class TerminalScreen {
 public:
-    // A terminal of width x height; stream: it cannot place its cursor.
+    // A terminal of width x height; stream: it cannot place its cursor, or
+    // it is no terminal (a file or a pipe: width and height 0, the view is
+    // the page and lines may be of any length).
     TerminalScreen(const TermCaps& caps, const Charset& charset, int width, int height, bool stream);
 
     bool Stream() const { return stream_ != nullptr; }
@@ -45,7 +47,8 @@ public:
     // The bytes that bring the terminal up to date; the view follows the
     // cursor first.
     std::string Render();
-    // The same, then the terminal's own colours again (giving it back).
+    // The same, then the terminal's own colours again (giving it back); a
+    // stream ends with a line end.
     std::string RenderAndReset();
 
 private:

@@ -2,7 +2,8 @@
 // kept in a screen buffer that the terminal shows a view of, and the
 // differences are sent at every Present and before every wait. Nothing is
 // drawn or cleared at start and no alternate screen is used, so the last
-// page stays on the terminal after the run.
+// page stays on the terminal after the run. Output to a file or a pipe gets
+// the pages as plain text, as a terminal without cursor addressing does.
 #include "TerminalConsole.h"
 
 #include <curses.h>
@@ -131,6 +132,7 @@ TerminalConsole::TerminalConsole(void (*inputEnded)()) : onInputEnded_(inputEnde
 
     int width = PageWidth, height = PageHeight;
     ReadSize(width, height);
+    if (!outTty_) width = height = 0;   // no terminal: lines of any length
     screen_ = std::make_unique<TerminalScreen>(caps_, charset_, width, height, stream_);
 
     // Handlers first, so a Ctrl-C during the start-up question still gives
@@ -176,6 +178,8 @@ void TerminalConsole::LoadCapabilities() {
     // the emulator in use almost surely speaks ANSI.
     if (haveTerminfo_ && caps_.cup.empty()) stream_ = true;
     else if (!haveTerminfo_) caps_ = AnsiFallbackCaps();
+    // Output to a file or a pipe: the pages as the same plain text.
+    if (!outTty_) stream_ = true;
 }
 
 void TerminalConsole::ReadSize(int& width, int& height) const {
@@ -241,7 +245,6 @@ bool TerminalConsole::RepaintDue() const {
 }
 
 bool TerminalConsole::GetScreenBufferInfo(ScreenBufferInfo& info) {
-    if (!outTty_) return false;
     CheckResize();
     const ScreenGrid& buffer = screen_->Buffer();
     const ViewRect view = screen_->View();
@@ -256,44 +259,38 @@ bool TerminalConsole::GetScreenBufferInfo(ScreenBufferInfo& info) {
 }
 
 void TerminalConsole::SetCursorPosition(Coord pos) {
-    if (!outTty_) return;
     CheckResize();
     screen_->SetCursor(pos);
 }
 
 void TerminalConsole::WriteOutputCharacter(uint8_t ch, Coord pos) {
-    if (!outTty_) return;
     CheckResize();
     screen_->StoreChar(ch, pos);
 }
 
 void TerminalConsole::WriteOutputAttribute(uint16_t attr, Coord pos) {
-    if (!outTty_) return;
     CheckResize();
     screen_->StoreAttr(static_cast<uint8_t>(attr), pos);
 }
 
 void TerminalConsole::FillOutputCharacter(uint8_t ch, uint32_t length, Coord pos) {
-    if (!outTty_) return;
     CheckResize();
     screen_->FillChar(ch, length, pos);
 }
 
 void TerminalConsole::FillOutputAttribute(uint16_t attr, uint32_t length, Coord pos) {
-    if (!outTty_) return;
     CheckResize();
     screen_->FillAttr(static_cast<uint8_t>(attr), length, pos);
 }
 
 void TerminalConsole::ScrollScreenBuffer(const SmallRect& source, const SmallRect& clip, Coord dest,
                                          uint8_t fillChar, uint16_t fillAttr) {
-    if (!outTty_) return;
     CheckResize();
     screen_->Scroll(source, clip, dest, fillChar, static_cast<uint8_t>(fillAttr));
 }
 
 void TerminalConsole::Flush() {
-    if (!outTty_ || outputDead_ || restored_) return;
+    if (outputDead_ || restored_) return;
     CheckResize();
     WriteAll(screen_->Render());
     // Only now, with the repaint written, are those signals answered.
@@ -372,7 +369,7 @@ void TerminalConsole::EndLikeCtrlC() {
 
 void TerminalConsole::Restore() {
     if (restored_) return;
-    if (outTty_ && !outputDead_) {
+    if (!outputDead_) {
         CheckResize();
         std::string s = screen_->RenderAndReset();
         s += GiveBackModes();

@@ -99,7 +99,8 @@ void OnStopSignal(int sig) {
 
 void InstallTerminalSignals(bool outputIsTerminal, bool inputIsTerminal) {
     if (!outputIsTerminal && !inputIsTerminal) return;
-    for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT})
+    // SIGPIPE: the pages go to a pipe whose reader has gone, keys from the terminal.
+    for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE})
         if (!StartedIgnored(sig)) SetHandler(sig, OnTerminatingSignal, 0);
     for (int sig : {SIGTSTP, SIGTTIN, SIGTTOU})
         if (!StartedIgnored(sig)) SetHandler(sig, OnStopSignal, SA_RESTART);

@@ -1,5 +1,6 @@
-// Signals while the program owns the terminal. Ctrl-C, SIGTERM, SIGHUP and
-// SIGQUIT end the run by their default action with the terminal given back;
+// Signals while the program owns the terminal. Ctrl-C, SIGTERM, SIGHUP,
+// SIGQUIT and SIGPIPE end the run by their default action with the terminal
+// given back;
 // a job-control stop gives the terminal back, and continuing (fg) takes it
 // again; a continue and a resize are counted for the console to repaint.
 // Everything a handler writes is prepared in advance, so the handlers need
