@@ -130,6 +130,80 @@ TEST(KeyStream, LatePositionAnswerIsNeverAKey) {
     EXPECT_EQ(ReadKeyCodes(Drain(d)), (std::vector<int>{'q'}));
 }
 
+// Bytes arriving at the given times as the console reads them: between two
+// arrivals the decoder is ticked whenever its deadline comes. Returns the
+// codes a key wait reads and (maxHeld) the most bytes it ever held.
+struct Piece {
+    uint64_t At;
+    std::string Bytes;
+};
+std::vector<int> Typed(const std::vector<Piece>& pieces, KeyDecoder::Options opt, size_t* maxHeld = nullptr) {
+    KeyDecoder d(BuiltinKeySequences(), Utf8(), opt);
+    std::vector<InputRecord> all;
+    uint64_t now = 0;
+    size_t held = 0;
+    auto settle = [&](uint64_t until) {
+        for (int left = d.MsUntilDeadline(now); left >= 0 && now + left <= until; left = d.MsUntilDeadline(now)) {
+            now += left;
+            d.Tick(now);
+        }
+        now = until;
+        d.Tick(now);
+    };
+    for (const Piece& p : pieces) {
+        settle(p.At);
+        Feed(d, p.Bytes, now);
+        held = std::max(held, d.Held());
+        auto got = Drain(d);
+        all.insert(all.end(), got.begin(), got.end());
+    }
+    settle(now + 60000);
+    auto got = Drain(d);
+    all.insert(all.end(), got.begin(), got.end());
+    if (maxHeld) *maxHeld = held;
+    return ReadKeyCodes(all);
+}
+
+std::vector<Piece> ByteByByte(uint64_t from, uint64_t gap, const std::string& bytes) {
+    std::vector<Piece> out;
+    for (size_t i = 0; i < bytes.size(); i++) out.push_back({from + i * gap, bytes.substr(i, 1)});
+    return out;
+}
+
+// The start-up question gave up before its answers came: they arrive late,
+// in pieces far apart, or garbled, and are never typed; a key that only
+// looked like the start of one means what it always means.
+TEST(KeyStream, StartUpAnswersLateOrInPiecesAreNeverKeys) {
+    KeyDecoder::Options opt;
+    opt.PositionReportPending = true;
+    opt.AnswersAwaitedUntilMs = 10000;
+    auto then = [](std::vector<Piece> p, Piece last) {
+        p.push_back(last);
+        return p;
+    };
+    const struct {
+        const char* Name;
+        std::vector<Piece> Pieces;
+        std::vector<int> Codes;
+    } cases[] = {
+        {"device attributes, 60 ms between bytes", then(ByteByByte(300, 60, "\x1b[?62;22c"), {1200, "a"}), {'a'}},
+        {"kitty flags after its ESC", {{300, "\x1b"}, {700, "[?27u"}, {800, "b"}}, {'b'}},
+        {"position report in two", {{300, "\x1b[1;"}, {900, "5R"}, {1000, "c"}}, {'c'}},
+        {"a garbled string answer", ByteByByte(300, 60, "\x1bPzjunk+qhello\x1b\\"), {}},
+        {"a garbled device attributes answer", {{300, "\x1b[?62;"}, {400, "zjunk+qhello"}}, {}},
+        {"Esc, then a key later", {{300, "\x1b"}, {600, "x"}}, {27, 'x'}},
+        {"Esc alone", {{300, "\x1b"}}, {27}},
+        {"Up at once", {{300, "\x1b[A"}}, {0, 72}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Typed(c.Pieces, opt), c.Codes) << c.Name;
+
+    // The device attributes come last: once they are in, nothing is awaited.
+    KeyDecoder d(BuiltinKeySequences(), Utf8(), opt);
+    Feed(d, "\x1b[?62;22c", 300);
+    EXPECT_FALSE(d.AnswersAwaited(301));
+    EXPECT_TRUE(KeyDecoder(BuiltinKeySequences(), Utf8(), opt).AnswersAwaited(301));
+}
+
 TEST(KeyStream, BrokenAndOverlongSequencesAreBounded) {
     // A sequence broken by another ESC: the new one counts.
     EXPECT_EQ(ReadKeyCodes(Decode("\x1b[1;\x1b[A")), (std::vector<int>{0, 72}));
@@ -149,6 +223,24 @@ TEST(KeyStream, BrokenAndOverlongSequencesAreBounded) {
     d.Tick(800);
     Feed(d, "5", 810);
     EXPECT_EQ(ReadKeyCodes(Drain(d)), (std::vector<int>{'5'}));
+
+    // Endless parameters while a position report is awaited, and an endless
+    // string while start-up answers are: the bytes held stay bounded.
+    KeyDecoder::Options awaited;
+    awaited.PositionReportPending = true;
+    awaited.AnswersAwaitedUntilMs = 100000;
+    std::vector<Piece> digits{{0, "\x1b["}}, text{{0, "\x1bP"}};
+    for (int i = 1; i <= 200; i++) {
+        digits.push_back({static_cast<uint64_t>(i * 10), std::string(100, '7')});
+        text.push_back({static_cast<uint64_t>(i * 10), std::string(100, 'z')});
+    }
+    digits.push_back({2010, "Aq"});
+    text.push_back({2010, "\x1b\\q"});
+    for (const auto& pieces : {digits, text}) {
+        size_t held = 0;
+        EXPECT_EQ(Typed(pieces, awaited, &held), (std::vector<int>{'q'}));
+        EXPECT_LT(held, KeyDecoder::MaxHeld);
+    }
 }
 
 TEST(KeyStream, PlainInputLineEnds) {

@@ -70,6 +70,33 @@ TEST(StreamRenderer, EditsInsideTheLineRewriteIt) {
     EXPECT_EQ(s.Take(), "\rhellp");
     Write(s, 0, 0, "hellp");   // the editor moving right over what shows
     EXPECT_EQ(s.Take(), "");
+
+    // On a terminal narrower than the line, which wrapped it: a carriage
+    // return reaches only the start of the row the cursor is on, so only
+    // that row is written again; a change on a row above is left out, never
+    // the whole line repeated.
+    StreamRenderer narrow(Utf8(), 0, 10);
+    Write(narrow, 0, 0, "Prompt (long): ab");
+    EXPECT_EQ(narrow.Take(), "Prompt (long): ab");
+    narrow.Char(' ', At(16, 0));
+    EXPECT_EQ(narrow.Take(), "\rng): a ");
+    narrow.Char('X', At(2, 0));
+    EXPECT_EQ(narrow.Take(), "");
+}
+
+// The end of a plain stream is a line end, so what follows (a shell's
+// prompt) starts on its own line: after the line in progress, and after a
+// line end that moved only the cursor; never a second one.
+TEST(StreamRenderer, EndsWithOneLineEnd) {
+    StreamRenderer s(Utf8(), 0);
+    Write(s, 0, 0, "last");
+    EXPECT_EQ(s.End(At(4, 0)), "last\n");
+    StreamRenderer moved(Utf8(), 0);
+    Write(moved, 0, 0, "last");
+    EXPECT_EQ(moved.End(At(0, 1)), "last\n");
+    StreamRenderer cleared(Utf8(), 0);
+    ClearWindow(cleared, 0, 24);
+    EXPECT_EQ(cleared.End(At(0, 0)), "\n");
 }
 
 TEST(StreamRenderer, CharactersInTheTerminalsEncodingAndControlBytesShown) {
@@ -104,7 +131,7 @@ TEST(StreamRenderer, ScreenOfADumbTerminalSendsNoEscape) {
     std::string out = screen.Render();
     screen.Repaint();
     out += screen.RenderAndReset();
-    EXPECT_EQ(out, "\n" + std::string(30, ' ') + "Cim");
+    EXPECT_EQ(out, "\n" + std::string(30, ' ') + "Cim\n");
     EXPECT_EQ(screen.Buffer().At(31, 0).ch, 'i');
     EXPECT_EQ(screen.Buffer().At(31, 0).attr, 0x78);
 }

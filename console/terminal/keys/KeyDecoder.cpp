@@ -11,7 +11,7 @@ namespace {
 
 constexpr uint8_t ESC = 0x1B;
 // Longer than any key sequence; more is garbage and must not grow memory.
-constexpr size_t MaxPending = 64;
+constexpr size_t MaxPending = KeyDecoder::MaxHeld;
 
 // ESC P (DCS), ESC X (SOS), ESC ] (OSC), ESC ^ (PM), ESC _ (APC): strings
 // that end with ST (ESC \), or BEL; CAN and SUB cancel them.
@@ -103,13 +103,23 @@ bool KeyDecoder::AnswersAwaited(uint64_t nowMs) const {
     return opt_.AnswersAwaitedUntilMs != 0 && nowMs < opt_.AnswersAwaitedUntilMs;
 }
 
+uint64_t KeyDecoder::TimeoutAt(uint64_t nowMs) const {
+    // A string being dropped, or the start of an answer while answers are
+    // awaited, waits longer for its next piece than a key's sequence.
+    const bool held = skip_ == Skip::String || skip_ == Skip::StringEsc ||
+                      (!pending_.empty() && AnswersAwaited(nowMs) &&
+                       MayBeAnswer(reinterpret_cast<const uint8_t*>(pending_.data()), pending_.size(),
+                                   opt_.PositionReportPending));
+    return static_cast<uint64_t>(held ? opt_.AnswerHoldMs : opt_.EscTimeoutMs);
+}
+
 void KeyDecoder::Feed(const uint8_t* data, size_t n, uint64_t nowMs) {
     if (data == nullptr || n == 0) return;
     now_ = nowMs;
-    if (overdue_) {
+    if (!pending_.empty() && AnswersAwaited(nowMs) && nowMs >= pendingSince_ &&
+        nowMs - pendingSince_ >= static_cast<uint64_t>(opt_.EscTimeoutMs)) {
         // Held past the timeout as a possible answer: if these bytes do not
         // go on with it, it was what the timeout would have made of it.
-        overdue_ = false;
         std::string probe = pending_ + static_cast<char>(data[0]);
         if (!MayBeAnswer(reinterpret_cast<const uint8_t*>(probe.data()), probe.size(), opt_.PositionReportPending))
             Decode(true);
@@ -122,23 +132,12 @@ void KeyDecoder::Feed(const uint8_t* data, size_t n, uint64_t nowMs) {
 void KeyDecoder::Tick(uint64_t nowMs) {
     now_ = std::max(now_, nowMs);
     if (pending_.empty() && !Skipping()) return;
-    if (nowMs < pendingSince_) return;
-    const uint64_t elapsed = nowMs - pendingSince_;
-    const bool inString = skip_ == Skip::String || skip_ == Skip::StringEsc;
-    if (elapsed < static_cast<uint64_t>(inString ? opt_.AnswerHoldMs : opt_.EscTimeoutMs)) return;
-    if (!inString && AnswersAwaited(nowMs) && elapsed < static_cast<uint64_t>(opt_.AnswerHoldMs) &&
-        MayBeAnswer(reinterpret_cast<const uint8_t*>(pending_.data()), pending_.size(),
-                    opt_.PositionReportPending)) {
-        overdue_ = true;
-        return;
-    }
-    overdue_ = false;
+    if (nowMs < pendingSince_ || nowMs - pendingSince_ < TimeoutAt(nowMs)) return;
     skip_ = Skip::None;
     Decode(true);
 }
 
 void KeyDecoder::Finish() {
-    overdue_ = false;
     skip_ = Skip::None;
     Decode(true);
 }
@@ -146,8 +145,7 @@ void KeyDecoder::Finish() {
 int KeyDecoder::MsUntilDeadline(uint64_t nowMs) const {
     if (pending_.empty() && !Skipping()) return -1;
     uint64_t elapsed = nowMs > pendingSince_ ? nowMs - pendingSince_ : 0;
-    const bool held = overdue_ || skip_ == Skip::String || skip_ == Skip::StringEsc;
-    uint64_t timeout = static_cast<uint64_t>(held ? opt_.AnswerHoldMs : opt_.EscTimeoutMs);
+    uint64_t timeout = TimeoutAt(nowMs);
     return elapsed >= timeout ? 0 : static_cast<int>(timeout - elapsed);
 }
 

@@ -49,6 +49,10 @@ public:
     int MsUntilDeadline(uint64_t nowMs) const;
     // Whether the start-up answers are still awaited at nowMs.
     bool AnswersAwaited(uint64_t nowMs) const;
+    // Bytes held back for the rest of a sequence: fewer than the longest
+    // sequence, whatever arrives (what is longer is dropped as it comes).
+    size_t Held() const { return pending_.size(); }
+    static constexpr size_t MaxHeld = 64;
 
     // Decoded events, oldest first. Every key press gives a down event and,
     // unless the terminal reports releases, an up event right after it.
@@ -60,6 +64,8 @@ public:
 
 private:
     struct Unit;   // one decoded key, a sequence to drop, or "wait for more"
+    // How long pending bytes wait for the next ones before they are settled.
+    uint64_t TimeoutAt(uint64_t nowMs) const;
     void Decode(bool force);
     Unit DecodeUnit(const uint8_t* p, size_t n, bool force) const;
     Unit DecodeSequence(const uint8_t* p, size_t n, bool force) const;
@@ -78,7 +84,6 @@ private:
     std::string pending_;
     uint64_t pendingSince_ = 0;   // when the last byte arrived
     uint64_t now_ = 0;            // the clock of the last Feed or Tick
-    bool overdue_ = false;        // pending bytes held past EscTimeoutMs as a possible answer
     bool lastWasCR_ = false;
     Skip skip_ = Skip::None;
     std::deque<InputRecord> events_;
