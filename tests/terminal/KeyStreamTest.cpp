@@ -23,21 +23,6 @@ TEST(KeyStream, LoneEscWaitsForTheTimeout) {
     EXPECT_EQ(d.MsUntilDeadline(150), -1);
 }
 
-TEST(KeyStream, EscThenKeyWithinTimeoutIsAltButLaterIsTwoKeys) {
-    KeyDecoder d(BuiltinKeySequences(), Utf8(), {});
-    Feed(d, "\x1b", 0);
-    Feed(d, "x", 20);
-    EXPECT_EQ(Evs(Drain(d)), Press('X', 45, 'x', A));
-
-    Feed(d, "\x1b", 100);
-    d.Tick(160);
-    Feed(d, "x", 170);
-    std::vector<Ev> want = Press(VK_ESCAPE, 1, 27, 0);
-    auto x = Press('X', 45, 'x', 0);
-    want.insert(want.end(), x.begin(), x.end());
-    EXPECT_EQ(Evs(Drain(d)), want);
-}
-
 TEST(KeyStream, SequencesFedByteByByteGiveOneKey) {
     ASSERT_TRUE(LoadTerm("xterm-256color"));
     const std::vector<KeySequence> table = KeySequencesFromTerminfo();
@@ -115,21 +100,6 @@ TEST(KeyStream, ReportsAndUnknownSequencesAreSwallowedWhole) {
     EXPECT_EQ(ReadKeyCodes(Decode("\x1b[1;2R")), (std::vector<int>{0, 86}));
 }
 
-TEST(KeyStream, LatePositionAnswerIsNeverAKey) {
-    // Asked at start and answered late, with the cursor on row 1: the answer
-    // has the modified F3's shape but is swallowed, once; keys go on.
-    KeyDecoder::Options late;
-    late.PositionReportPending = true;
-    EXPECT_EQ(ReadKeyCodes(Decode("a\x1b[1;5Rb\x1b[1;5R", late)), (std::vector<int>{'a', 'b', 0, 96}));
-    // Arriving in pieces.
-    KeyDecoder d(BuiltinKeySequences(), Utf8(), late);
-    for (char c : std::string("\x1b[1;12R"))
-        Feed(d, std::string(1, c), 1000);
-    Feed(d, "q", 1001);
-    d.Tick(3000);
-    EXPECT_EQ(ReadKeyCodes(Drain(d)), (std::vector<int>{'q'}));
-}
-
 // Bytes arriving at the given times as the console reads them: between two
 // arrivals the decoder is ticked whenever its deadline comes. Returns the
 // codes a key wait reads and (maxHeld) the most bytes it ever held.
@@ -170,38 +140,51 @@ std::vector<Piece> ByteByByte(uint64_t from, uint64_t gap, const std::string& by
     return out;
 }
 
-// The start-up question gave up before its answers came: they arrive late,
-// in pieces far apart, or garbled, and are never typed; a key that only
-// looked like the start of one means what it always means.
-TEST(KeyStream, StartUpAnswersLateOrInPiecesAreNeverKeys) {
-    KeyDecoder::Options opt;
-    opt.PositionReportPending = true;
-    opt.AnswersAwaitedUntilMs = 10000;
+// Keys and answers in pieces. An ESC and a key within the timeout are Alt
+// with the key, later two keys. A position report asked for at start is
+// never a key, even with the modified F3's shape. While the start-up
+// question's answers are awaited, they are never typed however late, split
+// or garbled they come, and a key that only looked like the start of one
+// means what it always means.
+TEST(KeyStream, KeysAndAnswersArrivingInPieces) {
     auto then = [](std::vector<Piece> p, Piece last) {
         p.push_back(last);
         return p;
     };
     const struct {
         const char* Name;
+        bool AnswersOnly;   // typed when no answer is awaited
         std::vector<Piece> Pieces;
         std::vector<int> Codes;
     } cases[] = {
-        {"device attributes, 60 ms between bytes", then(ByteByByte(300, 60, "\x1b[?62;22c"), {1200, "a"}), {'a'}},
-        {"kitty flags after its ESC", {{300, "\x1b"}, {700, "[?27u"}, {800, "b"}}, {'b'}},
-        {"position report in two", {{300, "\x1b[1;"}, {900, "5R"}, {1000, "c"}}, {'c'}},
-        {"a garbled string answer", ByteByByte(300, 60, "\x1bPzjunk+qhello\x1b\\"), {}},
-        {"a garbled device attributes answer", {{300, "\x1b[?62;"}, {400, "zjunk+qhello"}}, {}},
-        {"Esc, then a key later", {{300, "\x1b"}, {600, "x"}}, {27, 'x'}},
-        {"Esc alone", {{300, "\x1b"}}, {27}},
-        {"Up at once", {{300, "\x1b[A"}}, {0, 72}},
+        {"Esc and x within the timeout", false, {{300, "\x1b"}, {320, "x"}}, {0, 45}},
+        {"Esc, then x later", false, {{300, "\x1b"}, {600, "x"}}, {27, 'x'}},
+        {"Esc alone", false, {{300, "\x1b"}}, {27}},
+        {"Up at once", false, {{300, "\x1b[A"}}, {0, 72}},
+        {"position reports", false, {{300, "a\x1b[1;5Rb\x1b[1;5R"}}, {'a', 'b', 0, 96}},
+        {"a position report in bytes", false, then(ByteByByte(300, 0, "\x1b[1;12R"), {301, "q"}), {'q'}},
+        {"device attributes, 60 ms between bytes", true, then(ByteByByte(300, 60, "\x1b[?62;22c"), {1200, "a"}), {'a'}},
+        {"kitty flags after their ESC", true, {{300, "\x1b"}, {700, "[?27u"}, {800, "b"}}, {'b'}},
+        {"a position report in two", true, {{300, "\x1b[1;"}, {900, "5R"}, {1000, "c"}}, {'c'}},
+        {"a garbled string answer", true, ByteByByte(300, 60, "\x1bPzjunk+qhello\x1b\\"), {}},
+        {"a garbled device attributes answer", true, {{300, "\x1b[?62;"}, {400, "zjunk+qhello"}}, {}},
     };
-    for (const auto& c : cases) EXPECT_EQ(Typed(c.Pieces, opt), c.Codes) << c.Name;
-
+    for (bool awaited : {false, true}) {
+        KeyDecoder::Options opt;
+        opt.PositionReportPending = true;
+        opt.AnswersAwaitedUntilMs = awaited ? 10000 : 0;
+        for (const auto& c : cases)
+            if (awaited || !c.AnswersOnly) {
+                EXPECT_EQ(Typed(c.Pieces, opt), c.Codes) << c.Name << ", " << awaited;
+            }
+    }
     // The device attributes come last: once they are in, nothing is awaited.
+    KeyDecoder::Options opt;
+    opt.AnswersAwaitedUntilMs = 10000;
     KeyDecoder d(BuiltinKeySequences(), Utf8(), opt);
+    EXPECT_TRUE(d.AnswersAwaited(300));
     Feed(d, "\x1b[?62;22c", 300);
     EXPECT_FALSE(d.AnswersAwaited(301));
-    EXPECT_TRUE(KeyDecoder(BuiltinKeySequences(), Utf8(), opt).AnswersAwaited(301));
 }
 
 TEST(KeyStream, BrokenAndOverlongSequencesAreBounded) {
