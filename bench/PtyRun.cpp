@@ -89,8 +89,12 @@ void PtyRun::ReadSome(int timeoutMs) {
 }
 
 bool PtyRun::WaitFor(const std::string& text, int timeoutMs) {
+    return WaitUntil([&] { return result_.Output.find(text) != std::string::npos; }, timeoutMs);
+}
+
+bool PtyRun::WaitUntil(const std::function<bool()>& done, int timeoutMs) {
     long long end = NowMs() + timeoutMs;
-    while (result_.Output.find(text) == std::string::npos) {
+    while (!done()) {
         long long left = end - NowMs();
         if (left <= 0) return false;
         ReadSome(static_cast<int>(left));

@@ -23,6 +23,8 @@ public:
 
     // Reads until `text` has appeared in the output or `timeoutMs` passed.
     bool WaitFor(const std::string& text, int timeoutMs);
+    // Reads until done() holds or `timeoutMs` passed.
+    bool WaitUntil(const std::function<bool()>& done, int timeoutMs);
     // Keeps reading (and answering) for this long.
     void Drain(int ms);
     void Send(const std::string& bytes);
@@ -30,6 +32,7 @@ public:
     void Resize(int cols, int rows);
     // Everything read so far.
     const std::string& Output() const { return result_.Output; }
+    int Pid() const { return pid_; }
     // Reads until the child has ended, then reaps it.
     PtyResult Finish(int timeoutMs = 10000);
 
