@@ -46,6 +46,9 @@ TEST(StreamRenderer, PagesAsLinesWithAnEmptyLineForEachClear) {
     Write(s, 0, 1, "x");
     Write(s, 2, 1, "y");
     EXPECT_EQ(s.Take(), "\n\na\nx y");
+    // The end is one line end, also after one the cursor made alone, so
+    // that what follows (a shell's prompt) starts on its own line.
+    EXPECT_EQ(s.End(At(0, 2)), "\n");
 }
 
 TEST(StreamRenderer, ScrollingAtTheBottomIsOneLineEndPerRow) {
@@ -82,21 +85,6 @@ TEST(StreamRenderer, EditsInsideTheLineRewriteIt) {
     EXPECT_EQ(narrow.Take(), "\rng): a ");
     narrow.Char('X', At(2, 0));
     EXPECT_EQ(narrow.Take(), "");
-}
-
-// The end of a plain stream is a line end, so what follows (a shell's
-// prompt) starts on its own line: after the line in progress, and after a
-// line end that moved only the cursor; never a second one.
-TEST(StreamRenderer, EndsWithOneLineEnd) {
-    StreamRenderer s(Utf8(), 0);
-    Write(s, 0, 0, "last");
-    EXPECT_EQ(s.End(At(4, 0)), "last\n");
-    StreamRenderer moved(Utf8(), 0);
-    Write(moved, 0, 0, "last");
-    EXPECT_EQ(moved.End(At(0, 1)), "last\n");
-    StreamRenderer cleared(Utf8(), 0);
-    ClearWindow(cleared, 0, 24);
-    EXPECT_EQ(cleared.End(At(0, 0)), "\n");
 }
 
 TEST(StreamRenderer, CharactersInTheTerminalsEncodingAndControlBytesShown) {

@@ -106,7 +106,7 @@ bool KeyDecoder::AnswersAwaited(uint64_t nowMs) const {
 uint64_t KeyDecoder::TimeoutAt(uint64_t nowMs) const {
     // A string being dropped, or the start of an answer while answers are
     // awaited, waits longer for its next piece than a key's sequence.
-    const bool held = skip_ == Skip::String || skip_ == Skip::StringEsc ||
+    const bool held = skip_ == Skip::String ||
                       (!pending_.empty() && AnswersAwaited(nowMs) &&
                        MayBeAnswer(reinterpret_cast<const uint8_t*>(pending_.data()), pending_.size(),
                                    opt_.PositionReportPending));
@@ -133,13 +133,13 @@ void KeyDecoder::Tick(uint64_t nowMs) {
     now_ = std::max(now_, nowMs);
     if (pending_.empty() && !Skipping()) return;
     if (nowMs < pendingSince_ || nowMs - pendingSince_ < TimeoutAt(nowMs)) return;
-    skip_ = Skip::None;
     Decode(true);
+    skip_ = Skip::None;
 }
 
 void KeyDecoder::Finish() {
-    skip_ = Skip::None;
     Decode(true);
+    skip_ = Skip::None;
 }
 
 int KeyDecoder::MsUntilDeadline(uint64_t nowMs) const {
@@ -185,15 +185,16 @@ void KeyDecoder::Decode(bool force) {
             continue;
         }
         if (skip_ == Skip::String) {
-            // The rest of an overlong string, up to its terminator.
-            if (p[0] == ESC) skip_ = Skip::StringEsc;
-            else if (StringEnd(p[0])) skip_ = Skip::None;
-            pos++;
-            continue;
-        }
-        if (skip_ == Skip::StringEsc) {
+            // The rest of an overlong string, up to its terminator. An ESC
+            // ends it: with \\ as ST, else it starts what follows.
+            if (p[0] != ESC) {
+                if (StringEnd(p[0])) skip_ = Skip::None;
+                pos++;
+                continue;
+            }
+            if (n == 1 && !force) break;
             skip_ = Skip::None;
-            if (p[0] == '\\') pos++;   // ST; after any other byte the ESC ended the string
+            if (n == 1 || p[1] == '\\') pos += n == 1 ? 1 : 2;
             continue;
         }
         if (opt_.PlainInput && (p[0] == 13 || p[0] == 10)) {
@@ -230,6 +231,7 @@ void KeyDecoder::Decode(bool force) {
                 // A sequence or string that never ends: drop it and what follows of it.
                 skip_ = n >= 2 && p[0] == ESC && StringIntroducer(p[1]) ? Skip::String : Skip::SequenceTail;
                 pos = size;
+                if (skip_ == Skip::String && data[size - 1] == ESC) pos--;   // perhaps the start of ST
                 break;
             }
             u = Unit::Make(Unit::Skip, 1);   // cannot happen when forced; keeps progress certain

@@ -78,7 +78,7 @@ private:
     Options opt_;
     // Dropping the rest of something too long to hold: a sequence's
     // parameters up to its final byte, or a string up to its terminator.
-    enum class Skip { None, SequenceTail, String, StringEsc };
+    enum class Skip { None, SequenceTail, String };
     bool Skipping() const { return skip_ != Skip::None; }
 
     std::string pending_;
