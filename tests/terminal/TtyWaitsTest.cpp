@@ -44,7 +44,7 @@ TEST(TtyWaits, AResizeOrAContinueAtAnyMomentEndsTheWait) {
                       },
                       [&](pid_t pid) {
                           if (resize || !WaitUntilWaitingForInput(pid)) return;
-                          kill(pid, SIGTSTP);   // its stop handler stops it
+                          kill(pid, SIGSTOP);   // (SIGTSTP would not stop an orphaned process group)
                           int status = 0;
                           PollUntil([&] { return waitpid(pid, &status, WNOHANG | WUNTRACED) == pid; });
                           kill(pid, SIGCONT);
