@@ -5,8 +5,6 @@
 // the least of three rounds).
 // Goal: the large terminals within 2x of 80 x 25 (a render costs what
 // changed, not the size of the terminal).
-#include <unistd.h>
-
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -25,13 +23,8 @@ double CpuMsOf(int pid) {
 
 // CPU ms per echo at the prompt on a cols x rows terminal; -1 on failure.
 double EchoCost(const std::string& exe, int cols, int rows, int echoes) {
-    const std::string dir = KELMAROSZ_DATA_DIR;
-    PtyRun run("xterm-256color", cols, rows, [exe, dir] {
-        if (chdir(dir.c_str()) != 0) _exit(126);
-        execl(exe.c_str(), exe.c_str(), static_cast<char*>(nullptr));
-        _exit(127);
-    });
-    if (!run.WaitFor("ures):", 30000)) {
+    PtyRun run("xterm-256color", cols, rows, {exe}, KELMAROSZ_DATA_DIR);
+    if (!run.WaitForOut("ures):", 30000)) {
         fprintf(stderr, "no prompt at %d x %d\n", cols, rows);
         return -1;
     }
@@ -41,9 +34,9 @@ double EchoCost(const std::string& exe, int cols, int rows, int echoes) {
     for (int round = 0; round < 3; round++) {
         const double before = CpuMsOf(run.Pid());
         for (int i = 0; i < echoes; i++) {
-            const size_t had = run.Output().size();
+            const size_t had = run.Out().size();
             run.Send(i % 2 ? "\x7f" : "a");
-            if (!run.WaitUntil([&] { return run.Output().size() > had; }, 5000)) {
+            if (!run.WaitUntil([&] { return run.Out().size() > had; }, 5000)) {
                 fprintf(stderr, "no echo at %d x %d\n", cols, rows);
                 return -1;
             }
@@ -52,7 +45,7 @@ double EchoCost(const std::string& exe, int cols, int rows, int echoes) {
         if (best < 0 || used < best) best = used;
     }
     run.Send("\x03");
-    run.Finish();
+    run.WaitExit();
     return best;
 }
 

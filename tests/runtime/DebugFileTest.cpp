@@ -2,7 +2,6 @@
 // where it is looked for, in which order, and that only a matching CRC-32
 // counts.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -11,6 +10,7 @@
 
 #include "ChildProcess.h"
 #include "DebugFile.h"
+#include "Files.h"
 #include "ReportText.h"
 
 namespace {
@@ -34,9 +34,8 @@ TEST(DebugFile, Crc32OfKnownText) {
 class DebugFileLayout : public ::testing::Test {
 protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/kelmarosz-debugfile-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        root_ = tmpl;
+        ASSERT_FALSE(dir_.Path().empty());
+        root_ = dir_.Path();
         fs::create_directory(root_ / "exe");
         fs::create_directory(root_ / "cwd");
         fs::copy_file(ProbeDir + "/rt_probe_split", Exe());
@@ -46,7 +45,6 @@ protected:
     }
     void TearDown() override {
         fs::current_path(saved_);
-        fs::remove_all(root_);
         fs::remove_all(fs::path(SYSTEM_DEBUG_DIR) / root_.relative_path());
     }
     std::string Exe() const { return (root_ / "exe" / "rt_probe_split").string(); }
@@ -62,6 +60,7 @@ protected:
         FindLineTableFile(Exe().c_str(), out, sizeof out);
         return out;
     }
+    TempDir dir_;
     fs::path root_, saved_;
 };
 
