@@ -9,6 +9,8 @@
 //   pause [ms] a pause of ms milliseconds, five seconds when not given
 //   error      a page, then run-time error 201 from a small routine
 //   fault      a page, then an access violation (run-time error 216)
+//   heapfault  a page, the C library's heap damaged, then an access violation
+//   doublefree a page, then a block freed twice: the C library aborts
 //   page       a page of the program's kind (title, 9 x 9 table), then scrolls ten lines
 //   nothing    only start and end (what those cost on their own)
 // The screens that are inspected end with a key wait, so the test can look at
@@ -18,6 +20,8 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+
+#include "HeapDamage.h"
 
 #include "Crt.h"
 #include "Errors.h"
@@ -200,6 +204,24 @@ __attribute__((noinline)) void Fault() {
     *NoWhere = 1;
 }
 
+__attribute__((noinline)) void HeapFault() {
+    DrawTablePage();
+    Write("about to fault");
+    if (!DamageHeap()) Halt(3);
+    *NoWhere = 1;  // @heap-fault
+}
+
+void* volatile Block = nullptr;
+
+__attribute__((noinline)) void DoubleFree() {
+    DrawTablePage();
+    Write("about to free twice");
+    Block = std::malloc(100);
+    std::free(Block);
+    std::free(Block);  // @double-free
+    Block = nullptr;
+}
+
 struct Scenario {
     const char* Name;
     void (*Run)();
@@ -209,6 +231,7 @@ const Scenario Scenarios[] = {
     {"colours", Colours}, {"hungarian", Hungarian}, {"wrap", Wrap},   {"keys", Keys},
     {"readline", ReadLine}, {"wait", Wait},         {"pause", Pause}, {"error", Error},
     {"page", Page},         {"nothing", [] {}},  {"fault", Fault},
+    {"heapfault", HeapFault}, {"doublefree", DoubleFree},
 };
 
 }  // namespace
@@ -221,7 +244,7 @@ int main(int argc, char** argv) {
     bool found = false;
     for (const Scenario& s : Scenarios) {
         if (std::strcmp(s.Name, which) == 0) {
-            s.Run();
+            s.Run();  // @demo-main
             found = true;
             break;
         }

@@ -1,13 +1,16 @@
 // Hardware faults raised by real instructions, each ending its process with
-// the right code and a whole report; and faults while that report is being
-// written.
+// the right code and a whole report; faults while that report is being
+// written; errors on a damaged heap.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
+#include <algorithm>
 #include <csignal>
 #include <string>
 #include <vector>
 
 #include "ChildProcess.h"
+#include "FakeTerminal.h"
 #include "ReportText.h"
 
 namespace {
@@ -55,8 +58,84 @@ TEST(FaultReport, EveryKindOfFaultHasItsCode) {
         {"idivsib", 215, "DIVIDE", "idiv-sib", "idiv-sib-call"},
         {"divah", 215, "DIVIDE", "div-ah", "div-ah-call"},
         {"idivzero", 200, "DIVIDE", "idiv-zero", "idiv-zero-call"},
+        // With the alignment-check flag left on by the faulting code.
+        {"misaligned", 216, "MISALIGNED", "misaligned", "misaligned-call"},
+        // A frame larger than the stack: its stack probes meet the guard
+        // page (stack-clash protection), not memory far below it.
+        {"bigframe", 202, "BIGFRAME", "big-frame", "big-frame-call"},
     };
     for (const FaultCase& c : cases) ExpectFaultReport(c);
+}
+
+// The report's trace lines: first those of code that is not the program's
+// (address only; foreign of them), then the routines named, then the
+// start-up line.
+void ExpectNamedAfterForeign(const std::vector<TraceLine>& t, size_t foreign, const std::vector<std::string>& named) {
+    ASSERT_EQ(t.size(), foreign + named.size() + 1);
+    for (size_t i = 0; i < foreign; i++) EXPECT_EQ(t[i].rest, "") << i;
+    for (size_t i = 0; i < named.size(); i++) EXPECT_EQ(t[foreign + i].rest, named[i]);
+}
+size_t LeadingAddressOnly(const std::vector<TraceLine>& t) {
+    size_t n = 0;
+    while (n < t.size() && t[n].rest.empty()) n++;
+    return n;
+}
+
+// A fault inside the C library's malloc (no frame pointer there): the
+// unwind tables lead out of it to the routine that called it, and on to main.
+TEST(FaultReport, FaultInMallocNamesItsCaller) {
+#ifdef __SANITIZE_ADDRESS__
+    GTEST_SKIP() << "the sanitizer's allocator is not glibc's";
+#endif
+    std::vector<TraceLine> t = CheckShape(RunChild(FaultProbe, {"mallocfault"}), 216);
+    EXPECT_GE(LeadingAddressOnly(t), 1u);
+    ExpectNamedAfterForeign(t, LeadingAddressOnly(t), {Named("MALLOCFAULT", LineOf(FaultSource, "malloc-fault"), FaultSource),
+                                Named("Run", LineOf(FaultSource, "malloc-fault-call"), FaultSource),
+                                Named("main", LineOf(FaultSource, "main-run"), FaultSource)});
+}
+
+// After an error on a damaged heap (a fault; glibc's own abort on a block
+// freed twice, run-time error 217) the end allocates nothing: the terminal
+// is given back with the bytes prepared for it and nothing after them, the
+// whole report follows, and the code is the first error's.
+TEST(FaultReport, ErrorOnADamagedHeapOnATerminal) {
+#ifdef __SANITIZE_ADDRESS__
+    GTEST_SKIP() << "the sanitizer's allocator is not glibc's";
+#endif
+    const std::string source = "tests/e2e/ConsoleDemo.cpp";
+    const struct {
+        const char* scenario;
+        int code;
+        const char* routine;
+        const char* marker;
+        bool throughLibrary;   // the error is raised inside the C library
+    } cases[] = {
+        {"heapfault", 216, "HeapFault", "heap-fault", false},
+        {"doublefree", 217, "DoubleFree", "double-free", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.scenario);
+        FakeTerminal::Setup setup;
+        setup.Argv = {CONSOLE_DEMO_PATH, c.scenario};
+        FakeTerminal term(setup);
+        ASSERT_TRUE(term.Started());
+        const int status = term.WaitExit();
+        ChildResult r;
+        r.exited = WIFEXITED(status);
+        r.exitCode = r.exited ? WEXITSTATUS(status) : -1;
+        r.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+        // glibc's own line about the heap comes first.
+        r.err = term.Stderr().substr(std::min(term.Stderr().find("Runtime error"), term.Stderr().size()));
+        std::vector<TraceLine> t = CheckShape(r, c.code);
+        const size_t foreign = LeadingAddressOnly(t);
+        EXPECT_EQ(foreign > 0, c.throughLibrary);
+        ExpectNamedAfterForeign(t, foreign, {Named(c.routine, LineOf(source, c.marker), source),
+                                             Named("main", LineOf(source, "demo-main"), source)});
+        EXPECT_TRUE(SameModes(term.ModesBefore(), term.ModesNow()));
+        const std::string givenBack = "\x1b[?25h\x1b[?1l\x1b>";   // the cursor shown, keypad mode off
+        ASSERT_GE(term.Raw().size(), givenBack.size());
+        EXPECT_EQ(term.Raw().substr(term.Raw().size() - givenBack.size()), givenBack);
+    }
 }
 
 // A call to where no code is: blamed on that address, which names nothing,

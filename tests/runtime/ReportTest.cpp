@@ -175,6 +175,29 @@ TEST(ProcessEnd, ModulesAreFinalisedLastFirstAndOnce) {
     EXPECT_EQ(t[1].rest.rfind("  FinaliseModules,  line ", 0), 0u) << t[1].rest;
 }
 
+// The exit hook runs after the report: a Halt there ends the run with its
+// own code and writes no second report; a fault there is an error of its
+// own, reported after the first one, with its code.
+TEST(ProcessEnd, HaltOrFaultInTheExitHook) {
+    ChildResult r = RunChild(Probe, {"hookhalt"});
+    EXPECT_TRUE(r.exited);
+    EXPECT_EQ(r.exitCode, 5);
+    std::vector<std::string> lines = CrLfLines(r.err);
+    ASSERT_EQ(lines.size(), 8u) << r.err;
+    EXPECT_EQ(lines[0].rfind("Runtime error 201 at $", 0), 0u);
+    EXPECT_EQ(lines[7], "");
+
+    r = RunChild(Probe, {"hookfault"});
+    const std::string second = "Runtime error 216 at $";
+    const size_t at = r.err.find(second);
+    ASSERT_NE(at, std::string::npos) << r.err;
+    EXPECT_EQ(CrLfLines(r.err.substr(0, at)).size(), 8u) << "the first report is whole";
+    r.err = r.err.substr(at);
+    std::vector<TraceLine> t = CheckShape(r, 216, false);
+    ASSERT_GE(t.size(), 1u);
+    EXPECT_EQ(t[0].rest, Named("FAULTINGHOOK", LineOf(MainSource, "hook-fault"), MainSource));
+}
+
 // The standard files are flushed after the report, in the order Output,
 // ErrOutput, StdOut, StdErr. Standard output and error share one pipe here,
 // so what each file held shows where it was written out.

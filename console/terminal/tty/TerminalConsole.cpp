@@ -77,6 +77,7 @@ public:
     void WaitForInput() override;
     void Present() override { Flush(); }
     void Restore() override;
+    void GiveBackNow() override { GiveBackInEmergency(); }
     bool ReportsKeyReleases() override { return kitty_; }
 
 private:
@@ -352,7 +353,9 @@ void TerminalConsole::EndLikeCtrlC() {
 
 void TerminalConsole::Restore() {
     if (restored_) return;
-    if (outTty_ && !outputDead_) {
+    // Given back already with the prepared bytes (after an error, or by a
+    // signal): nothing more is sent, and nothing is allocated.
+    if (outTty_ && !outputDead_ && GiveBackDue()) {
         CheckResize();
         std::string s = screen_->RenderAndReset();
         s += GiveBackModes();

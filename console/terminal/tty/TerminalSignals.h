@@ -1,5 +1,9 @@
-// Signals while the program owns the terminal. Ctrl-C, SIGTERM, SIGHUP and
-// SIGQUIT end the run by their default action with the terminal given back;
+// Signals while the program owns the terminal. Ctrl-C, SIGTERM, SIGHUP,
+// SIGQUIT and every other signal whose default action ends the process
+// (SIGUSR1, SIGALRM, SIGXCPU, the real-time ones, ...) end the run by that
+// action with the terminal given back; the fault handler of the run-time
+// takes the faults and SIGABRT, and SIGPIPE stays ignored (a write to a
+// closed pipe is an I/O error);
 // a job-control stop gives the terminal back, and continuing (fg) takes it
 // again and asks for a repaint; a resize is noted for the console to act on.
 // Everything a handler writes is prepared in advance, so the handlers need
@@ -22,6 +26,7 @@ void PrepareGiveBackBytes(const std::string& leave, const std::string& resume);
 // Whether a signal still has to give the terminal back (false once the
 // console has done it itself).
 void SetGiveBackDue(bool due);
+bool GiveBackDue();
 // Gives the terminal back now, once; async-signal-safe.
 void GiveBackInEmergency();
 
