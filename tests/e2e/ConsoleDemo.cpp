@@ -9,7 +9,8 @@
 //   pause [ms] a pause of ms milliseconds, five seconds when not given
 //   error      a page, then run-time error 201 from a small routine
 //   fault      a page, then an access violation (run-time error 216)
-//   heapfault  a page, the C library's heap damaged, then an access violation
+//   heapfault  a page, the C library's heap damaged, text left waiting in
+//              Output, then an access violation
 //   doublefree a page, then a block freed twice: the C library aborts
 //   page       a page of the program's kind (title, 9 x 9 table), then scrolls ten lines
 //   nothing    only start and end (what those cost on their own)
@@ -208,6 +209,8 @@ __attribute__((noinline)) void HeapFault() {
     DrawTablePage();
     Write("about to fault");
     if (!DamageHeap()) Halt(3);
+    // Text still waiting in Output at the end: line ends enough to scroll.
+    for (int i = 0; i < 30; i++) TextWriteStr(0, Output, "\r\n");
     *NoWhere = 1;  // @heap-fault
 }
 

@@ -100,6 +100,9 @@ private:
     bool kitty_ = false;
     bool positionPending_ = false;   // asked for the cursor position, no answer yet
     bool keypad_ = false;
+    // The terminal is given back: nothing more is drawn or stored (what the
+    // end still writes to Output would not be shown, and must not allocate
+    // on a heap that an error may have damaged).
     bool restored_ = false;
     bool haveTerminfo_ = false;
     bool stream_ = false;   // the terminal cannot place its cursor: text only
@@ -206,6 +209,7 @@ std::string TerminalConsole::GiveBackModes() const {
 }
 
 void TerminalConsole::CheckResize() {
+    if (restored_) return;
     // A resize only changes the view, which is then painted whole; after a
     // stop, whatever the shell wrote meanwhile is unknown: the view is
     // painted again too.
@@ -235,38 +239,38 @@ bool TerminalConsole::GetScreenBufferInfo(ScreenBufferInfo& info) {
 }
 
 void TerminalConsole::SetCursorPosition(Coord pos) {
-    if (!outTty_) return;
+    if (!outTty_ || restored_) return;
     CheckResize();
     screen_->SetCursor(pos);
 }
 
 void TerminalConsole::WriteOutputCharacter(uint8_t ch, Coord pos) {
-    if (!outTty_) return;
+    if (!outTty_ || restored_) return;
     CheckResize();
     screen_->StoreChar(ch, pos);
 }
 
 void TerminalConsole::WriteOutputAttribute(uint16_t attr, Coord pos) {
-    if (!outTty_) return;
+    if (!outTty_ || restored_) return;
     CheckResize();
     screen_->StoreAttr(static_cast<uint8_t>(attr), pos);
 }
 
 void TerminalConsole::FillOutputCharacter(uint8_t ch, uint32_t length, Coord pos) {
-    if (!outTty_) return;
+    if (!outTty_ || restored_) return;
     CheckResize();
     screen_->FillChar(ch, length, pos);
 }
 
 void TerminalConsole::FillOutputAttribute(uint16_t attr, uint32_t length, Coord pos) {
-    if (!outTty_) return;
+    if (!outTty_ || restored_) return;
     CheckResize();
     screen_->FillAttr(static_cast<uint8_t>(attr), length, pos);
 }
 
 void TerminalConsole::ScrollScreenBuffer(const SmallRect& source, const SmallRect& clip, Coord dest,
                                          uint8_t fillChar, uint16_t fillAttr) {
-    if (!outTty_) return;
+    if (!outTty_ || restored_) return;
     CheckResize();
     screen_->Scroll(source, clip, dest, fillChar, static_cast<uint8_t>(fillAttr));
 }
