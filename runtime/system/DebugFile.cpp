@@ -87,7 +87,8 @@ bool FindSection(int fd, const Elf64_Ehdr& eh, const char* wanted, Elf64_Shdr& o
     if (wantedSize > sizeof name) return false;
     for (int i = 0; i < eh.e_shnum; i++) {
         if (!ReadSection(fd, eh, i, out)) return false;
-        if (out.sh_name + wantedSize > strings.sh_size || !ReadAt(fd, name, wantedSize, strings.sh_offset + out.sh_name) ||
+        if (out.sh_name + wantedSize > strings.sh_size ||
+            !ReadAt(fd, name, wantedSize, strings.sh_offset + out.sh_name) ||
             std::memcmp(name, wanted, wantedSize) != 0)
             continue;
         return out.sh_type != SHT_NOBITS;
@@ -98,14 +99,16 @@ bool FindSection(int fd, const Elf64_Ehdr& eh, const char* wanted, Elf64_Shdr& o
 bool ReadDebugLink(int fd, const Elf64_Ehdr& eh, DebugLinks& links) {
     Elf64_Shdr sh;
     uint8_t link[MaxLinkSize];
-    if (!FindSection(fd, eh, ".gnu_debuglink", sh) || sh.sh_size > MaxLinkSize || !ReadAt(fd, link, sh.sh_size, sh.sh_offset))
+    if (!FindSection(fd, eh, ".gnu_debuglink", sh) || sh.sh_size > MaxLinkSize ||
+        !ReadAt(fd, link, sh.sh_size, sh.sh_offset))
         return false;
     size_t len = strnlen(reinterpret_cast<const char*>(link), sh.sh_size);
     size_t crcAt = (len + 1 + 3) & ~size_t{3};
     if (len == 0 || len == sh.sh_size || crcAt + 4 > sh.sh_size) return false;
     std::memcpy(links.Name, link, len);
     links.Name[len] = '\0';
-    links.Crc = link[crcAt] | link[crcAt + 1] << 8 | link[crcAt + 2] << 16 | static_cast<uint32_t>(link[crcAt + 3]) << 24;
+    links.Crc = link[crcAt] | link[crcAt + 1] << 8 | link[crcAt + 2] << 16 |
+                static_cast<uint32_t>(link[crcAt + 3]) << 24;
     return true;
 }
 
@@ -114,8 +117,8 @@ bool ReadDebugLink(int fd, const Elf64_Ehdr& eh, DebugLinks& links) {
 void ReadBuildId(int fd, const Elf64_Ehdr& eh, DebugLinks& links) {
     Elf64_Shdr sh;
     uint8_t note[sizeof(Elf64_Nhdr) + 4 + MaxBuildIdSize];
-    if (!FindSection(fd, eh, ".note.gnu.build-id", sh) || sh.sh_size > sizeof note || sh.sh_size < sizeof(Elf64_Nhdr) + 4 ||
-        !ReadAt(fd, note, sh.sh_size, sh.sh_offset))
+    if (!FindSection(fd, eh, ".note.gnu.build-id", sh) || sh.sh_size > sizeof note ||
+        sh.sh_size < sizeof(Elf64_Nhdr) + 4 || !ReadAt(fd, note, sh.sh_size, sh.sh_offset))
         return;
     Elf64_Nhdr nh;
     std::memcpy(&nh, note, sizeof nh);

@@ -89,4 +89,6 @@ ShortString Printable(ShortString s) {
 
 ShortString RoutineDisplayName(const char* name) { return name ? Printable(ReadName(name)) : ShortString(); }
 
-ShortString SourceDisplayName(const char* name) { return name ? Printable(ShortString(SourceName(name))) : ShortString(); }
+ShortString SourceDisplayName(const char* name) {
+    return name ? Printable(ShortString(SourceName(name))) : ShortString();
+}

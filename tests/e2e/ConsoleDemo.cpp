@@ -10,7 +10,7 @@
 //   error      a page, then run-time error 201 from a small routine
 //   fault      a page, then an access violation (run-time error 216)
 //   heapfault  a page, the C library's heap damaged, text left waiting in
-//              Output, then an access violation
+//              Output, then a fault inside malloc
 //   doublefree a page, then a block freed twice: the C library aborts
 //   page       a page of the program's kind (title, 9 x 9 table), then scrolls ten lines
 //   nothing    only start and end (what those cost on their own)
@@ -202,8 +202,10 @@ int* volatile NoWhere = reinterpret_cast<int*>(uintptr_t{64});
 __attribute__((noinline)) void Fault() {
     DrawTablePage();
     Write("about to fault");
-    *NoWhere = 1;
+    *NoWhere = 1;  // @fault
 }
+
+void* volatile Block = nullptr;
 
 __attribute__((noinline)) void HeapFault() {
     DrawTablePage();
@@ -211,17 +213,15 @@ __attribute__((noinline)) void HeapFault() {
     if (!DamageHeap()) Halt(3);
     // Text still waiting in Output at the end: line ends enough to scroll.
     for (int i = 0; i < 30; i++) TextWriteStr(0, Output, "\r\n");
-    *NoWhere = 1;  // @heap-fault
+    Block = std::malloc(24);  // @heapfault
 }
-
-void* volatile Block = nullptr;
 
 __attribute__((noinline)) void DoubleFree() {
     DrawTablePage();
     Write("about to free twice");
     Block = std::malloc(100);
     std::free(Block);
-    std::free(Block);  // @double-free
+    std::free(Block);  // @doublefree
     Block = nullptr;
 }
 

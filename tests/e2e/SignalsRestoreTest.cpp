@@ -186,18 +186,6 @@ TEST(SignalsRestoreError, RuntimeErrorOnAPage) {
     ExpectTerminalGivenBack(pane, "run-time error");
 }
 
-// A hardware fault while a page is on screen ends like any run-time error:
-// the report (code 216) and the terminal given back.
-TEST(SignalsRestoreError, AccessViolationOnAPage) {
-    ConsolePane pane({"xterm-256color", "fault"});
-    EXPECT_EQ(pane.WaitForEnd(), 216);
-    bool reported = false;
-    for (const std::string& r : pane.Lines())
-        if (r.find("Runtime error 216") != std::string::npos) reported = true;
-    EXPECT_TRUE(reported) << "no report on the screen";
-    ExpectTerminalGivenBack(pane, "access violation");
-}
-
 // The terminal shrinks below the 80 x 25 window and grows again while the
 // demo waits and writes: no crash, a normal end, modes given back. Each
 // resize has reached the terminal (and so the demo's SIGWINCH is sent)

@@ -13,10 +13,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
-#include "HeapDamage.h"
 #include "LineInfo.h"
 #include "Modules.h"
 #include "ShortString.h"
@@ -139,18 +137,8 @@ __attribute__((noinline)) void MISALIGNED() {
     Sink = Sink + 1;
     alignas(8) static char bytes[16];
     int v;
-    asm volatile("pushfq; orl $0x40000, (%%rsp); popfq; movl 1(%1), %0" : "=r"(v) : "r"(bytes) : "cc", "memory");  // @misaligned
+    asm volatile("pushfq; orl $0x40000, (%%rsp); popfq; movl 1(%1), %0" : "=r"(v) : "r"(bytes) : "cc");  // @misaligned
     Sink = Sink + v;
-}
-
-// A fault inside the C library's malloc, which keeps no frame pointer: the
-// report still names the routine that called it, and that one's callers.
-void* volatile Block = nullptr;
-__attribute__((noinline)) void MALLOCFAULT() {
-    Sink = Sink + 1;
-    if (!DamageHeap()) return;
-    Block = std::malloc(24);  // @malloc-fault
-    Sink = Sink + 1;
 }
 
 // One frame larger than the whole stack: the prologue's stack probes meet
@@ -197,7 +185,6 @@ __attribute__((noinline)) int Run(const char* mode) {
     if (!std::strcmp(mode, "faultloop")) FaultForever();
     if (!std::strcmp(mode, "misaligned")) MISALIGNED();  // @misaligned-call
     if (!std::strcmp(mode, "bigframe")) BIGFRAME();  // @big-frame-call
-    if (!std::strcmp(mode, "mallocfault")) MALLOCFAULT();  // @malloc-fault-call
     Sink = Sink + 1;
     return 0;
 }
