@@ -12,16 +12,11 @@
 
 namespace {
 
-double CpuMs(const rusage& ru) {
-    return (ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) * 1000.0 +
-           (ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1000.0;
-}
-
 // Returns the child's CPU milliseconds, or -1 when the run went wrong. With
 // resizes, the terminal changes size every second of the wait.
 double RunWait(const std::string& demo, const std::string& term, int waitMs, bool resizes = false) {
-    PtyRun run(term, 80, 25, ExecBody(demo, "wait"));
-    if (!run.WaitFor("ready", 5000)) {
+    PtyRun run(term, 80, 25, {demo, "wait"});
+    if (!run.WaitForOut("ready", 5000)) {
         fprintf(stderr, "the demo never became ready\n");
         return -1;
     }
@@ -34,12 +29,12 @@ double RunWait(const std::string& demo, const std::string& term, int waitMs, boo
         run.Drain(waitMs);
     }
     run.Send("x");
-    PtyResult r = run.Finish();
-    if (!WIFEXITED(r.Status) || WEXITSTATUS(r.Status) != 0) {
-        fprintf(stderr, "the demo ended with status %d\n", r.Status);
+    const int status = run.WaitExit();
+    if (status == -1 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        fprintf(stderr, "the demo ended with status %d\n", status);
         return -1;
     }
-    return CpuMs(r.Usage);
+    return CpuMs(run.Usage());
 }
 
 }  // namespace

@@ -2,7 +2,8 @@
 // window in black on light grey, a centred title, a 9 x 9 table with dark
 // grey row and column numbers) and then scroll it by ten lines: the console
 // layer against ncurses drawing the same screens on the same kind of pty.
-// Both are also run doing nothing, so start and end can be taken off.
+// Both are also run doing nothing, so start and end can be taken off. The
+// ncurses drawings are this program again, started as "ncurses MODE".
 // Goal: the console layer sends no more bytes than ncurses.
 #include <curses.h>
 #include <sys/wait.h>
@@ -13,6 +14,7 @@
 #include <string>
 #include <unistd.h>
 #include <utility>
+#include <vector>
 
 #include "PtyRun.h"
 
@@ -104,32 +106,39 @@ void NcursesPage(Refresh mode) {
 }
 
 // With BENCH_DUMP set to a folder, each run's bytes are kept there to look at.
-long Bytes(const std::string& term, int cols, int rows, const char* what, std::function<void()> body) {
-    PtyRun run(term, cols, rows, std::move(body));
-    PtyResult r = run.Finish();
+long Bytes(const std::string& term, int cols, int rows, const char* what, std::vector<std::string> argv) {
+    PtyRun run(term, cols, rows, std::move(argv));
+    const int status = run.WaitExit();
     if (const char* dir = getenv("BENCH_DUMP")) {
         std::string path = std::string(dir) + "/" + term + "." + std::to_string(cols) + "x" +
                            std::to_string(rows) + "." + what;
         if (FILE* f = fopen(path.c_str(), "wb")) {
-            fwrite(r.Output.data(), 1, r.Output.size(), f);
+            fwrite(run.Out().data(), 1, run.Out().size(), f);
             fclose(f);
         }
     }
-    if (!WIFEXITED(r.Status) || WEXITSTATUS(r.Status) != 0) {
-        fprintf(stderr, "a drawing child ended with status %d\n", r.Status);
+    if (status == -1 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        fprintf(stderr, "a drawing child ended with status %d\n", status);
         return -1;
     }
-    return static_cast<long>(r.Output.size());
+    return static_cast<long>(run.Out().size());
+}
+
+// This benchmark again, drawing the page with ncurses on the pty.
+std::vector<std::string> Ncurses(const char* mode) {
+    char self[4096];
+    const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+    return {std::string(self, n > 0 ? static_cast<size_t>(n) : 0), "ncurses", mode};
 }
 
 // The demo's page against ncurses on a terminal of cols x rows; true when
 // the console layer sends no more than ncurses refreshing per statement.
 bool ComparePage(const std::string& demo, const char* term, int cols, int rows) {
-    long ours = Bytes(term, cols, rows, "ours", ExecBody(demo, "page"));
-    long oursIdle = Bytes(term, cols, rows, "ours-idle", ExecBody(demo, "nothing"));
-    long nc = Bytes(term, cols, rows, "ncurses", [] { NcursesPage(Refresh::EveryStatement); });
-    long ncScreen = Bytes(term, cols, rows, "ncurses-screen", [] { NcursesPage(Refresh::EveryScreen); });
-    long ncIdle = Bytes(term, cols, rows, "ncurses-idle", [] { NcursesPage(Refresh::Nothing); });
+    long ours = Bytes(term, cols, rows, "ours", {demo, "page"});
+    long oursIdle = Bytes(term, cols, rows, "ours-idle", {demo, "nothing"});
+    long nc = Bytes(term, cols, rows, "ncurses", Ncurses("statement"));
+    long ncScreen = Bytes(term, cols, rows, "ncurses-screen", Ncurses("screen"));
+    long ncIdle = Bytes(term, cols, rows, "ncurses-idle", Ncurses("nothing"));
     if (ours < 0 || oursIdle < 0 || nc < 0 || ncScreen < 0 || ncIdle < 0) return false;
     bool met = ours - oursIdle <= nc - ncIdle;
     printf("TERM=%s, %d x %d\n", term, cols, rows);
@@ -152,50 +161,51 @@ size_t Count(const std::string& hay, const std::string& needle, size_t from) {
 // bytes each resize costs, and how often the page's title is drawn in them
 // (once per repaint of the view), against the bytes of drawing the page.
 bool ResizeCost(const char* term) {
-    const std::string exe = KELMAROSZ_PATH, dir = KELMAROSZ_DATA_DIR;
-    PtyRun run(term, 80, 25, [exe, dir] {
-        if (chdir(dir.c_str()) != 0) _exit(126);
-        execl(exe.c_str(), exe.c_str(), static_cast<char*>(nullptr));
-        _exit(127);
-    });
+    PtyRun run(term, 80, 25, {KELMAROSZ_PATH}, KELMAROSZ_DATA_DIR);
     // Cells that already show a blank are moved over, so of the page's text
     // only runs without blanks can be looked for.
     const std::string title = "Kelmarosz", read = "beolvas";
-    if (!run.WaitFor(title, 5000)) {
-        fprintf(stderr, "the program showed no title: %s\n", run.Output().c_str());
+    if (!run.WaitForOut(title, 5000)) {
+        fprintf(stderr, "the program showed no title: %s\n", run.Out().c_str());
         return false;
     }
     run.Drain(200);
-    size_t mark = run.Output().size();
+    size_t mark = run.Out().size();
     run.Send("\r");
-    if (!run.WaitFor(read, 5000)) {
+    if (!run.WaitForOut(read, 5000)) {
         fprintf(stderr, "the program showed no matrix\n");
         return false;
     }
     run.Drain(500);
-    const size_t pageBytes = run.Output().size() - mark;
+    const size_t pageBytes = run.Out().size() - mark;
     printf("TERM=%s, the program at its first key wait\n", term);
     printf("  drawing the page (Enter to the key wait):   %6zu bytes\n", pageBytes);
     bool one = true;
     const int sizes[][2] = {{64, 20}, {80, 25}, {120, 40}, {80, 25}};
     for (const auto& s : sizes) {
-        mark = run.Output().size();
+        mark = run.Out().size();
         run.Resize(s[0], s[1]);
         run.Drain(300);
-        const size_t titles = Count(run.Output(), title, mark);
+        const size_t titles = Count(run.Out(), title, mark);
         printf("  resized to %3d x %2d: %6zu bytes, %zu repaint%s of the view\n", s[0], s[1],
-               run.Output().size() - mark, titles, titles == 1 ? "" : "s");
+               run.Out().size() - mark, titles, titles == 1 ? "" : "s");
         one = one && titles == 1;
     }
     for (int k = 0; k < 5; k++) run.Send(" ");
-    PtyResult r = run.Finish();
+    const int status = run.WaitExit();
     printf("  goal (one repaint per resize): %s\n", one ? "met" : "MISSED");
-    return one && WIFEXITED(r.Status) && WEXITSTATUS(r.Status) == 0;
+    return one && status != -1 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 2 && std::string(argv[1]) == "ncurses") {
+        const std::string mode = argv[2];
+        NcursesPage(mode == "statement" ? Refresh::EveryStatement
+                    : mode == "screen"  ? Refresh::EveryScreen
+                                        : Refresh::Nothing);
+    }
     const std::string demo = argc > 1 ? argv[1] : CONSOLE_DEMO_PATH;
     bool allMet = true;
     for (const char* term : {"xterm-256color", "tmux-256color", "linux"})

@@ -36,17 +36,7 @@ bool AnyRowStartsWith(const std::vector<std::string>& rows, const std::string& p
     return false;
 }
 
-namespace {
-
-FakeTerminal::Setup DemoSetup(const char* scenario) {
-    FakeTerminal::Setup s;
-    s.Argv = {CONSOLE_DEMO_PATH, scenario};
-    return s;
-}
-
-}  // namespace
-
-DemoOnPty::DemoOnPty(const char* scenario) : FakeTerminal(DemoSetup(scenario)) {}
+DemoOnPty::DemoOnPty(const char* scenario) : ChildProcess(OnPty({CONSOLE_DEMO_PATH, scenario})) {}
 
 ConsolePane::ConsolePane(const DemoRun& run)
     : TmuxSession(Script(run, Folder.Path()), Folder.Path(), run.Width, run.Height) {}

@@ -2,12 +2,12 @@
 // the terminal's modes before and after the run and the demo's exit status,
 // so a test can look at the screen during the run and at what the run left
 // (all of TmuxSession's keys, screens and waits apply to the pane); or on a
-// pty the test plays as the terminal itself (FakeTerminal).
+// pty the test plays as the terminal itself (ChildProcess on a pty).
 #pragma once
 #include <string>
 #include <utility>
 
-#include "FakeTerminal.h"
+#include "ChildProcess.h"
 #include "Files.h"
 #include "TmuxSession.h"
 
@@ -46,7 +46,7 @@ private:
 };
 
 // The demo with one scenario on a pty, TERM=xterm-256color, 80 x 25.
-struct DemoOnPty : FakeTerminal {
+struct DemoOnPty : ChildProcess {
     explicit DemoOnPty(const char* scenario);
 };
 

@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "FakeTerminal.h"
+#include "ChildProcess.h"
 
 namespace {
 
@@ -37,29 +37,25 @@ void ExpectLinesAfter(const std::vector<std::string>& lines, const std::string& 
 }
 
 TEST(DumbTerminal, PagesArePlainLinesWithoutEscapes) {
-    FakeTerminal::Setup setup;
-    setup.Argv = {KELMAROSZ_EXE};
-    setup.Term = "dumb";
+    ChildSetup setup = OnPty({KELMAROSZ_EXE}, "dumb", 64, 20);
     setup.Workdir = KELMAROSZ_DATA_DIR;
-    setup.Width = 64;
-    setup.Height = 20;
-    FakeTerminal t(setup);
+    ChildProcess t(setup);
     ASSERT_TRUE(t.Started());
     const std::string prompt = "Fájlnév (*.dat, opcionális: 4x8_1,5x3,8_ures):";
-    ASSERT_TRUE(t.WaitForRaw(prompt, PtyStartMs)) << t.Raw() << t.Stderr();
+    ASSERT_TRUE(t.WaitForOut(prompt, PtyStartMs)) << t.Out() << t.Err();
     t.Send("pelda_2x3\r");
     // Each key wait's page, then the key that ends it.
     for (const char* page : {"   2   7   0   0", "   2   *", "   2  -6   0   0", "   2  -6 -12 -12",
                              "A részmátrix területe:2"}) {
-        ASSERT_TRUE(t.WaitForRaw(page)) << page << "\n" << t.Raw();
+        ASSERT_TRUE(t.WaitForOut(page)) << page << "\n" << t.Out();
         t.Send(" ");
     }
     const int status = t.WaitExit();
     ASSERT_TRUE(WIFEXITED(status)) << status;
     EXPECT_EQ(WEXITSTATUS(status), 0);
-    EXPECT_EQ(t.Stderr(), "");
+    EXPECT_EQ(t.Err(), "");
 
-    const std::string& raw = t.Raw();
+    const std::string& raw = t.Out();
     EXPECT_EQ(raw.find('\x1b'), std::string::npos) << raw;
     const std::vector<std::string> lines = Lines(raw);
     // A cleared page is an empty line; the title keeps its indent, the

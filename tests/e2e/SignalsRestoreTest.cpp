@@ -186,37 +186,4 @@ TEST(SignalsRestoreError, RuntimeErrorOnAPage) {
     ExpectTerminalGivenBack(pane, "run-time error");
 }
 
-// The terminal shrinks below the 80 x 25 window and grows again while the
-// demo waits and writes: no crash, a normal end, modes given back. Each
-// resize has reached the terminal (and so the demo's SIGWINCH is sent)
-// before the next key goes out.
-TEST(SignalsRestoreResize, SmallerAndLargerInTheMiddle) {
-    for (const char* term : {"xterm-256color", "linux"}) {
-        ConsolePane pane({term, "wrap"});
-        ASSERT_TRUE(pane.WaitForText("after")) << term;
-        pane.Resize(50, 15);
-        ASSERT_TRUE(pane.WaitForTtySize(50, 15)) << term;
-        pane.SendKeys("Space");   // writes 30 lines into a window larger than the screen
-        ASSERT_TRUE(pane.WaitForText("line 30")) << term << "\n" << pane.Screen();
-        pane.Resize(130, 40);
-        ASSERT_TRUE(pane.WaitForTtySize(130, 40)) << term;
-        pane.SendKeys("Space");
-        EXPECT_EQ(pane.WaitForEnd(), 0) << term;
-        ExpectTerminalGivenBack(pane, term);
-    }
-    ConsolePane keys({"xterm-256color", "keys"});
-    ASSERT_TRUE(keys.WaitForText("ready"));
-    keys.SendLiteral("ab");
-    ASSERT_TRUE(keys.WaitForText("97 98")) << keys.Screen();
-    keys.Resize(40, 10);
-    ASSERT_TRUE(keys.WaitForTtySize(40, 10));
-    keys.SendLiteral("cd");
-    ASSERT_TRUE(keys.WaitForText("99 100")) << keys.Screen();
-    keys.Resize(120, 35);
-    ASSERT_TRUE(keys.WaitForTtySize(120, 35));
-    keys.SendLiteral("q");
-    EXPECT_EQ(keys.WaitForEnd(), 0);
-    ExpectTerminalGivenBack(keys, "keys with resizes");
-}
-
 }  // namespace

@@ -20,13 +20,13 @@
 #include "kelmarosz.h"
 #include "EndState.h"
 #include "Errors.h"
+#include "Files.h"
 #include "Modules.h"
 #include "RuntimeTestHooks.h"
 #include "ShortString.h"
 #include "FuzzSupport.h"
 #include "Harnesses.h"
 #include "ReferenceNumber.h"
-#include "ScratchDir.h"
 #include "TextIO.h"
 
 namespace {
@@ -176,9 +176,10 @@ __attribute__((noinline)) int32_t RunProgram() {
 
 int FuzzDataFile(const uint8_t* data, size_t size) {
     const std::string contents(reinterpret_cast<const char*>(data), size);
-    const std::string base = FuzzScratchDir() + "/d";
+    static const TempDir scratch;
+    const std::string base = scratch.File("d");
     const std::string path = base + ".dat";
-    WriteScratchFile(path, contents);
+    FUZZ_CHECK(WriteWholeFile(path, contents), "cannot write " + path);
     const Outcome want = Predict(contents);
     // Thousands of rows without columns only list row numbers, scrolling the
     // screen twice per row: seconds per run under the sanitizers for a path

@@ -9,11 +9,11 @@
 #include <string>
 
 #include "EndState.h"
+#include "Files.h"
 #include "ShortString.h"
 #include "FuzzSupport.h"
 #include "Harnesses.h"
 #include "ReferenceNumber.h"
-#include "ScratchDir.h"
 #include "TextIO.h"
 
 namespace {
@@ -87,8 +87,9 @@ int FuzzNumberParser(const uint8_t* data, size_t size) {
 
     TextRec f;
     if (fromDisk) {
-        std::string path = FuzzScratchDir() + "/numbers.txt";
-        WriteScratchFile(path, gContents);
+        static const TempDir scratch;
+        const std::string path = scratch.File("numbers.txt");
+        FUZZ_CHECK(WriteWholeFile(path, gContents), "cannot write " + path);
         Assign(f, ShortString(path));
         Reset(f);
         FUZZ_CHECK(InOutRes == 0, "cannot open the scratch file");

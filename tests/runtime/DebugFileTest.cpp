@@ -3,7 +3,6 @@
 // counts.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -37,9 +36,8 @@ TEST(DebugFile, Crc32OfKnownText) {
 class DebugFileLayout : public ::testing::Test {
 protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/kelmarosz-debugfile-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        root_ = tmpl;
+        ASSERT_FALSE(dir_.Path().empty());
+        root_ = dir_.Path();
         fs::create_directory(root_ / "exe");
         fs::create_directory(root_ / "cwd");
         fs::copy_file(ProbeDir + "/rt_probe_split", Exe());
@@ -49,7 +47,6 @@ protected:
     }
     void TearDown() override {
         fs::current_path(saved_);
-        fs::remove_all(root_);
         fs::remove_all(fs::path(SYSTEM_DEBUG_DIR) / root_.relative_path());
     }
     std::string Exe() const { return (root_ / "exe" / "rt_probe_split").string(); }
@@ -65,6 +62,7 @@ protected:
         FindLineTableFile(Exe().c_str(), out, sizeof out);
         return out;
     }
+    TempDir dir_;
     fs::path root_, saved_;
 };
 

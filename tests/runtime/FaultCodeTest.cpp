@@ -100,6 +100,8 @@ TEST(FaultCode, DivisorOfEveryOperandForm) {
         {"idiv word [rbx+8]", withRegs(DivideSite({0x66, 0xF7, 0x7B, 0x08}), {{RBX, Base}}), true, 0xFFFF},
         {"idiv byte [r12+rcx*2]", withRegs(DivideSite({0x41, 0xF6, 0x3C, 0x4C}), {{R12, Base}, {RCX, 4}}), true, 0xFF},
         {"idiv dword [r13+disp32]", withRegs(DivideSite({0x41, 0xF7, 0xBD, 0x04, 0, 0, 0}), {{R13, Base}}), true, 0},
+        {"idiv dword [rbp-8]", withRegs(DivideSite({0xF7, 0x7D, 0xF8}), {{RBP, Base + 16}}), true, 0xFFFF},
+        {"idiv byte [rax+r9*2] (REX.X)", withRegs(DivideSite({0x42, 0xF6, 0x3C, 0x48}), {{RAX, Base}, {R9, 4}}), true, 0xFF},
         {"idiv qword [disp32] without base", DivideSite({0x48, 0xF7, 0x3C, 0x25, 0x02, 0x00, 0x01, 0x00}), true,
          0xFFFF000000000000},
         // Relative to the next instruction, 7 bytes on: at Base.

@@ -3,15 +3,14 @@
 // The expected lines are found in the sources by their text, so that an edit
 // elsewhere in a file does not break the test.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdio>
 #include <fstream>
 #include <initializer_list>
 #include <string>
 #include <vector>
 
 #include "ChildProcess.h"
+#include "Files.h"
 #include "ReportText.h"
 
 namespace {
@@ -40,13 +39,6 @@ int LineAfter(const std::string& source, std::initializer_list<const char*> text
     return static_cast<int>(at);
 }
 
-std::string TempDirWith(const std::string& name, const std::string& content) {
-    char tmpl[] = "/tmp/kelmarosz-report-XXXXXX";
-    std::string dir = mkdtemp(tmpl) ? tmpl : "/tmp";
-    std::ofstream(dir + "/" + name) << content;
-    return dir;
-}
-
 // The tenth row fails the row index where the cell is stored; a decimal
 // point fails the check of the cell's read. The main line's line is its call
 // of BEOLVAS.
@@ -65,10 +57,9 @@ TEST(ProgramReport, FailuresInBEOLVASNameTheirLines) {
     const int caller = LineAfter(source, {"int main(", "BEOLVAS(FN);"});
     for (const Case& c : cases) {
         SCOPED_TRACE(c.code);
-        std::string dir = TempDirWith("hiba.dat", c.data);
-        ChildResult r = RunChild(KELMAROSZ_EXE, {}, StdErrTarget::Pipe, 20, "hiba\r", dir);
-        std::remove((dir + "/hiba.dat").c_str());
-        rmdir(dir.c_str());
+        TempDir dir;
+        ASSERT_TRUE(WriteWholeFile(dir.File("hiba.dat"), c.data));
+        ChildResult r = RunChild(KELMAROSZ_EXE, {}, ChildSetup::Err::Pipe, 20, "hiba\r", dir.Path());
         std::vector<TraceLine> t = CheckShape(r, c.code);
         ASSERT_EQ(t.size(), 3u) << r.err;
         EXPECT_EQ(t[0].rest, Named("BEOLVAS", c.failing, source));

@@ -2,16 +2,12 @@
 // probe program ends in the way its argument names.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "ChildProcess.h"
+#include "Files.h"
 #include "ReportText.h"
 
 namespace {
@@ -142,7 +138,7 @@ TEST(ErrorReport, UnwritableStdErrKeepsTheExitCode) {
         const char* mode;
         int code;
     } cases[] = {{"range", 201}, {"segv", 216}, {"io", 106}};
-    for (StdErrTarget target : {StdErrTarget::Closed, StdErrTarget::Full}) {
+    for (ChildSetup::Err target : {ChildSetup::Err::Closed, ChildSetup::Err::Full}) {
         for (const Case& c : cases) {
             SCOPED_TRACE(c.mode);
             ChildResult r = RunChild(Probe, {c.mode}, target, 10);
@@ -185,11 +181,11 @@ TEST(ProcessEnd, HaltOrFaultInTheExitHook) {
 // ErrOutput, StdOut, StdErr. Standard output and error share one pipe here,
 // so what each file held shows where it was written out.
 TEST(ProcessEnd, StandardFilesAreFlushedInOrder) {
-    ChildResult r = RunChild(Probe, {"flushhalt"}, StdErrTarget::SameAsOut);
+    ChildResult r = RunChild(Probe, {"flushhalt"}, ChildSetup::Err::SameAsOut);
     EXPECT_EQ(r.exitCode, 4);
     EXPECT_EQ(r.out, "OESR");
 
-    r = RunChild(Probe, {"flusherror"}, StdErrTarget::SameAsOut);
+    r = RunChild(Probe, {"flusherror"}, ChildSetup::Err::SameAsOut);
     EXPECT_EQ(r.exitCode, 201);
     // StdErr's own text goes out with the report's first line.
     ASSERT_EQ(r.out.rfind("RRuntime error 201 at $", 0), 0u) << r.out;
@@ -201,22 +197,17 @@ TEST(ProcessEnd, StandardFilesAreFlushedInOrder) {
 // To a file that is not a terminal device the caller walk writes up to 257
 // lines, each naming the recursive call.
 TEST(ErrorReport, CallerWalkIntoAFileStopsAt257Lines) {
-    char tmpl[] = "/tmp/kelmarosz-walk-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    const std::string file = std::string(tmpl) + "/walk.txt";
+    TempDir dir;
+    const std::string file = dir.File("walk.txt");
     ChildResult r = RunChild(Probe, {"walkfile", file});
     EXPECT_EQ(r.exitCode, 0);
-    std::ifstream in(file, std::ios::binary);
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::vector<std::string> lines = CrLfLines(text);
+    std::vector<std::string> lines = CrLfLines(ReadWholeFile(file));
     EXPECT_EQ(lines.size(), 257u);
     const std::string expected = Named("WALKDEEP", LineOf(MainSource, "walk-deep"), MainSource);
     for (const std::string& l : lines) {
         EXPECT_TRUE(IsAddress(Split(l).addr)) << l;
         EXPECT_EQ(Split(l).rest, expected);
     }
-    std::remove(file.c_str());
-    rmdir(tmpl);
 }
 
 }  // namespace

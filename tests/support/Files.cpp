@@ -7,8 +7,9 @@
 #include <sstream>
 
 TempDir::TempDir() {
-    char tmpl[] = "/tmp/kelmarosz-test-XXXXXX";
-    if (mkdtemp(tmpl) != nullptr) path_ = tmpl;
+    const char* tmp = std::getenv("TMPDIR");
+    std::string tmpl = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/kelmarosz-test-XXXXXX";
+    if (mkdtemp(tmpl.data()) != nullptr) path_ = tmpl;
 }
 
 TempDir::~TempDir() {
@@ -23,6 +24,9 @@ std::string ReadWholeFile(const std::string& path) {
     return s.str();
 }
 
-void WriteWholeFile(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
+bool WriteWholeFile(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out << bytes;
+    out.close();
+    return static_cast<bool>(out);
 }

@@ -1,11 +1,11 @@
-// Files for tests: a temporary directory that goes away with its contents,
-// and whole files read and written at once.
+// Files for tests: a scratch folder that goes away with its contents, and
+// whole files read and written at once.
 #pragma once
 #include <string>
 
 class TempDir {
 public:
-    TempDir();   // /tmp/kelmarosz-test-XXXXXX; Path() is empty if it failed
+    TempDir();   // $TMPDIR (or /tmp)/kelmarosz-test-XXXXXX; Path() is empty if it failed
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
@@ -19,4 +19,5 @@ private:
 
 // The file's bytes; "" when it is missing.
 std::string ReadWholeFile(const std::string& path);
-void WriteWholeFile(const std::string& path, const std::string& bytes);
+// False when the file could not be written whole.
+bool WriteWholeFile(const std::string& path, const std::string& bytes);

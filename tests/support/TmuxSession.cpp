@@ -1,86 +1,40 @@
 #include "TmuxSession.h"
 
 #include <fcntl.h>
-#include <spawn.h>
 #include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <atomic>
-#include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "ChildProcess.h"
 #include "Processes.h"
-
-extern char** environ;
 
 namespace {
 
 std::atomic<int> gSessionCount{0};
 
-// Runs argv with stdout captured; stdin and stderr go to /dev/null so that
-// tmux never looks for a terminal of ours.
+// Runs tmux with stdout captured (when out is given); stdin and stderr go to
+// /dev/null so that tmux never looks for a terminal of ours. The server it
+// may start inherits the environment: UTF-8, so literal keys and the pane's
+// characters are taken as UTF-8.
 int RunCaptured(const std::vector<std::string>& argv, std::string* out) {
+    ChildSetup s;
+    s.Argv = argv;
+    s.Env = {"TMUX", "LANG=C.UTF-8", "LC_ALL=C.UTF-8"};
     // Without a wanted output there is no pipe at all: a server that tmux
     // starts in the background can't then hold our read end open.
-    int fds[2] = {-1, -1};
-    if (out && pipe(fds) != 0) return -1;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    if (out) {
-        posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
-        posix_spawn_file_actions_addclose(&actions, fds[0]);
-        posix_spawn_file_actions_addclose(&actions, fds[1]);
-    } else {
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    }
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-
-    std::vector<char*> args;
-    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-
-    // The server inherits this environment: UTF-8 so literal keys and the
-    // pane's characters are taken as UTF-8.
-    std::vector<std::string> envStore;
-    for (char** e = environ; *e; e++) {
-        std::string v = *e;
-        if (v.rfind("LC_ALL=", 0) == 0 || v.rfind("LANG=", 0) == 0 || v.rfind("TMUX=", 0) == 0)
-            continue;
-        envStore.push_back(v);
-    }
-    envStore.push_back("LANG=C.UTF-8");
-    envStore.push_back("LC_ALL=C.UTF-8");
-    std::vector<char*> env;
-    for (auto& v : envStore) env.push_back(v.data());
-    env.push_back(nullptr);
-
-    pid_t pid;
-    int rc = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), env.data());
-    posix_spawn_file_actions_destroy(&actions);
-    if (out) close(fds[1]);
-    if (rc != 0) {
-        if (out) close(fds[0]);
-        return -1;
-    }
-    std::string data;
-    if (out) {
-        char buf[4096];
-        ssize_t n;
-        while ((n = read(fds[0], buf, sizeof buf)) > 0) data.append(buf, static_cast<size_t>(n));
-        close(fds[0]);
-    }
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    if (out) *out = data;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    s.CaptureOut = out != nullptr;
+    s.Stderr = ChildSetup::Err::DevNull;
+    ChildProcess tmux(s);
+    const int status = tmux.WaitExit();
+    if (out) *out = tmux.Out();
+    return status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 std::vector<std::string> SplitLines(const std::string& s) {
@@ -123,7 +77,7 @@ TmuxSession::TmuxSession(const std::string& command, const std::string& workdir,
     // The pane must be exactly width x height: no status line. The pane stays
     // after the program ends, as the program left it: no note that it has
     // ended scrolls the screen.
-    confPath_ = "/tmp/" + socket_ + ".conf";
+    confPath_ = files_.File("tmux.conf");
     {
         std::ofstream conf(confPath_);
         conf << "set -g status off\n"
@@ -132,8 +86,7 @@ TmuxSession::TmuxSession(const std::string& command, const std::string& workdir,
                 "set -g default-terminal screen-256color\n"
                 "set -g history-limit 0\n";
     }
-    statusPath_ = "/tmp/" + socket_ + ".status";
-    std::remove(statusPath_.c_str());
+    statusPath_ = files_.File("status");
     // The shell outlives a Ctrl-C meant for the command (a handler, unlike an
     // ignored signal, is not inherited) so that it can still note the status.
     std::string wrapped = "trap : INT; (" + command + "); echo $? > '" + statusPath_ + "'";
@@ -146,8 +99,6 @@ TmuxSession::TmuxSession(const std::string& command, const std::string& workdir,
 
 TmuxSession::~TmuxSession() {
     Tmux({"kill-server"});
-    std::remove(confPath_.c_str());
-    std::remove(statusPath_.c_str());
 }
 
 int TmuxSession::Tmux(const std::vector<std::string>& args, std::string* out) {

@@ -31,6 +31,7 @@
 #include <string>
 #include <vector>
 
+#include "Files.h"
 #include "Poll.h"
 #include "StyledCapture.h"
 
@@ -88,6 +89,7 @@ private:
     std::string PaneTty();
 
     std::string socket_;
+    TempDir files_;   // the server's configuration and the command's status
     std::string confPath_;
     std::string statusPath_;
     std::string tty_;

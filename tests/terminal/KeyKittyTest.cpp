@@ -1,5 +1,6 @@
 // The kitty keyboard protocol: press, repeat and release, lone modifiers,
 // Alt codes typed on the keypad, and its functional key codes.
+#include "KeyCases.h"
 #include "KeyTestHarness.h"
 
 using namespace keytest;
@@ -111,9 +112,28 @@ TEST(KeyKitty, KeyCodes) {
     // A code point with no Windows-1250 form is no key.
     EXPECT_EQ(KittyEvs("\x1b[20013u"), std::vector<Ev>{});
     EXPECT_EQ(KittyEvs("\x1b[0u"), std::vector<Ev>{});
-    // The codes a key wait reads for some of them.
-    EXPECT_EQ(ReadKeyCodes(Decode("\x1b[57414u\x1b[9;2u\x1b[57364;3u\x1b[49;3u", Kitty())),
-              (std::vector<int>{13, 0, 15, 0, 104, 0, 120}));
+}
+
+// The keys of the shared key table typed on a kitty terminal, press and
+// release, give their codes at a key wait as on any other.
+TEST(KeyKitty, KeyWaitCodes) {
+    for (const KeyCase& k : KeyCases)
+        if (!k.Kitty.empty()) {
+            EXPECT_EQ(ReadKeyCodes(Decode(k.Kitty + KittyRelease(k.Kitty), Kitty())), k.Codes) << k.Key;
+        }
+}
+
+// Ctrl-C reported as a key ends the run; with Alt too it is another key.
+TEST(KeyKitty, CtrlCIsToldFromCtrlAltC) {
+    const struct {
+        const char* Bytes;
+        bool CtrlC;
+    } cases[] = {{"\x1b[99;5u", true}, {"\x1b[99;7u", false}, {"\x1b[99;5:3u", false}, {"\x1b[99u", false}};
+    for (const auto& c : cases) {
+        KeyDecoder d(BuiltinKeySequences(), Utf8(), Kitty());
+        Feed(d, c.Bytes, 0);
+        EXPECT_EQ(d.HasCtrlC(), c.CtrlC) << testing::PrintToString(std::string(c.Bytes));
+    }
 }
 
 }  // namespace

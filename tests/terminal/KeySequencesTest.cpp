@@ -1,5 +1,6 @@
 // Escape sequences under the terminals the program meets, and the codes a
 // key wait reads from the resulting events.
+#include "KeyCases.h"
 #include "KeyTestHarness.h"
 #include "TerminalTypes.h"
 
@@ -13,7 +14,7 @@ constexpr uint32_t S = SHIFT_PRESSED, C = LEFT_CTRL_PRESSED, A = LEFT_ALT_PRESSE
 const char* const KeyTerms[] = {Terms[0], Terms[1], Terms[2], "screen-256color"};
 
 // A key given by a terminfo capability name or by its bytes, and the press it means.
-struct KeyCase {
+struct PressCase {
     const char* Key;
     uint16_t Vk, Scan;
     uint8_t Ch;
@@ -21,7 +22,7 @@ struct KeyCase {
 };
 
 // What each terminfo key string must decode to, whatever bytes the entry holds.
-const KeyCase Caps[] = {
+const PressCase Caps[] = {
     {"kcuu1", VK_UP, 72, 0, E},        {"kcud1", VK_DOWN, 80, 0, E},
     {"kcub1", VK_LEFT, 75, 0, E},      {"kcuf1", VK_RIGHT, 77, 0, E},
     {"khome", VK_HOME, 71, 0, E},      {"kend", VK_END, 79, 0, E},
@@ -46,7 +47,7 @@ TEST(KeySequences, EveryTerminfoKeyStringDecodesToItsKey) {
         ASSERT_TRUE(LoadTerm(term)) << "terminfo entry missing";
         std::vector<KeySequence> table = KeySequencesFromTerminfo();
         int checked = 0;
-        for (const KeyCase& c : Caps) {
+        for (const PressCase& c : Caps) {
             char* s = tigetstr(const_cast<char*>(c.Key));
             if (s == nullptr || s == reinterpret_cast<char*>(-1)) continue;
             if (std::string(c.Key) == "kf13" && std::string(s).find(';') == std::string::npos) continue;
@@ -59,7 +60,7 @@ TEST(KeySequences, EveryTerminfoKeyStringDecodesToItsKey) {
 }
 
 // The xterm/VT forms, which must work under every entry.
-const KeyCase Forms[] = {
+const PressCase Forms[] = {
     {"\x1b[A", VK_UP, 72, 0, E},          {"\x1bOB", VK_DOWN, 80, 0, E},
     {"\x1b[C", VK_RIGHT, 77, 0, E},       {"\x1bOD", VK_LEFT, 75, 0, E},
     {"\x1b[H", VK_HOME, 71, 0, E},        {"\x1bOF", VK_END, 79, 0, E},
@@ -87,65 +88,27 @@ TEST(KeySequences, XtermFormsDecodeUnderEveryTerminal) {
         SCOPED_TRACE(term);
         ASSERT_TRUE(LoadTerm(term));
         std::vector<KeySequence> table = KeySequencesFromTerminfo();
-        for (const KeyCase& c : Forms) {
+        for (const PressCase& c : Forms) {
             SCOPED_TRACE(testing::PrintToString(std::string(c.Key)));
             EXPECT_EQ(Evs(Decode(c.Key, {}, table)), Press(c.Vk, c.Scan, c.Ch, c.Mods));
         }
     }
 }
 
-struct CodeCase {
-    const char* Name;
-    const char* Bytes;
-    std::vector<int> Codes;
-};
-
-// The codes the key layer must read, from what terminals send for the key.
-const CodeCase CodeCases[] = {
-    {"F1", "\x1bOP", {0, 59}},
-    {"Shift+F1", "\x1b[1;2P", {0, 84}},
-    {"Ctrl+F1", "\x1b[1;5P", {0, 94}},
-    {"Alt+F1", "\x1b[1;3P", {0, 104}},
-    {"Alt+F1 as ESC prefix", "\x1b\x1bOP", {0, 104}},
-    {"F12", "\x1b[24~", {0, 134}},
-    {"Shift+F12", "\x1b[24;2~", {0, 136}},
-    {"Ctrl+Home", "\x1b[1;5H", {0, 119}},
-    {"Alt+1", "\x1b" "1", {0, 120}},
-    {"Alt+=", "\x1b=", {0, 131}},
-    {"Shift+Tab", "\x1b[Z", {0, 15}},
-    {"keypad Enter", "\x1bOM", {13}},
-    {"Alt+Enter", "\x1b\r", {0, 166}},
-    {"Up", "\x1b[A", {0, 72}},
-    {"Left", "\x1bOD", {0, 75}},
-    {"Right", "\x1b[C", {0, 77}},
-    {"Down", "\x1bOB", {0, 80}},
-    {"Home", "\x1b[1~", {0, 71}},
-    {"End", "\x1b[4~", {0, 79}},
-    {"keypad /", "\x1bOo", {0, 53}},
-    {"Alt+a", "\x1b" "a", {0, 30}},
-    {"Esc", "\x1b", {27}},
-    {"Backspace DEL", "\x7f", {8}},
-    {"Backspace BS", "\x08", {8}},
-    {"Enter", "\r", {13}},
-    {"Ctrl+Enter", "\n", {10}},
-    {"Tab", "\t", {9}},
-    {"Ctrl-S Ctrl-Y Ctrl-Z", "\x13\x19\x1a", {19, 25, 26}},
-    {"text", "aZ/ ", {'a', 'Z', '/', ' '}},
-};
-
+// Every key of the shared key table, in each of the forms terminals send,
+// gives its codes at a key wait (no key releases reported).
 TEST(KeySequences, KeyWaitCodes) {
     ASSERT_TRUE(LoadTerm("xterm-256color"));
     std::vector<KeySequence> table = KeySequencesFromTerminfo();
-    for (const CodeCase& c : CodeCases) {
-        SCOPED_TRACE(c.Name);
-        EXPECT_EQ(ReadKeyCodes(Decode(c.Bytes, {}, table)), c.Codes);
-    }
-    // Ctrl+2 types NUL, which the key layer reads as the extended key 0 3.
-    EXPECT_EQ(ReadKeyCodes(Decode(std::string(1, '\0'), {}, table)), (std::vector<int>{0, 3}));
+    for (const KeyCase& k : KeyCases)
+        for (const std::string& bytes : k.Bytes) {
+            SCOPED_TRACE(std::string(k.Key) + " as " + testing::PrintToString(bytes));
+            EXPECT_EQ(ReadKeyCodes(Decode(bytes, {}, table), false), k.Codes);
+        }
 }
 
 TEST(KeySequences, TypedBytesAreUsLayoutKeys) {
-    const KeyCase cases[] = {
+    const PressCase cases[] = {
         {"a", 'A', 30, 'a', 0},          {"A", 'A', 30, 'A', S},          {"z", 'Z', 44, 'z', 0},
         {"1", '1', 2, '1', 0},           {"0", '0', 11, '0', 0},          {"!", '1', 2, '!', S},
         {")", '0', 11, ')', S},          {"-", VK_OEM_MINUS, 12, '-', 0}, {"_", VK_OEM_MINUS, 12, '_', S},
@@ -155,7 +118,7 @@ TEST(KeySequences, TypedBytesAreUsLayoutKeys) {
         {"\n", VK_RETURN, 28, 10, C},    {"\t", VK_TAB, 15, 9, 0},        {"\x7f", VK_BACK, 14, 8, 0},
         {"\x08", VK_BACK, 14, 8, 0},     {"\x1c", VK_OEM_5, 43, 28, C},   {"\x1f", VK_OEM_MINUS, 12, 31, C | S},
     };
-    for (const KeyCase& c : cases) {
+    for (const PressCase& c : cases) {
         SCOPED_TRACE(testing::PrintToString(std::string(c.Key)));
         EXPECT_EQ(Evs(Decode(c.Key)), Press(c.Vk, c.Scan, c.Ch, c.Mods));
     }
@@ -169,39 +132,16 @@ TEST(KeySequences, AltPrefix) {
     // Alt with a letter no PC key types is the letter: never a lone 0.
     EXPECT_EQ(Evs(Decode("\x1b\xc3\xa1")), Press(0, 0, 0xE1, 0));
     EXPECT_EQ(ReadKeyCodes(Decode("a\x1b\xc3\xa1G")), (std::vector<int>{'a', 0xE1, 'G'}));
-    // ESC ESC with nothing after it: two Esc presses, not Alt+Esc.
+    // ESC ESC with nothing after it: two Esc presses, not Alt+Esc; with a
+    // key after it, Esc and then Alt with that key.
     auto esc = Press(VK_ESCAPE, 1, 27, 0);
     std::vector<Ev> twice = esc;
     twice.insert(twice.end(), esc.begin(), esc.end());
     EXPECT_EQ(Evs(Decode("\x1b\x1b")), twice);
+    EXPECT_EQ(ReadKeyCodes(Decode("\x1b\x1bq")), (std::vector<int>{27, 0, 16}));
     // ESC [ or ESC O alone: Alt with the bracket or the letter, once the wait is over.
     EXPECT_EQ(Evs(Decode("\x1b[")), Press(VK_OEM_4, 26, '[', A));
     EXPECT_EQ(Evs(Decode("\x1bO")), Press('O', 24, 'O', A | S));
-}
-
-// Alt with the cursor keys and the keypad, as xterm, tmux and the ESC-prefix
-// form send them, on a terminal without release reports: each is the
-// extended key with its Alt code, two codes that end two key waits.
-TEST(KeySequences, AltAtKeypadPositionsWithoutReleases) {
-    ASSERT_TRUE(LoadTerm("xterm-256color"));
-    std::vector<KeySequence> table = KeySequencesFromTerminfo();
-    const CodeCase cases[] = {
-        {"Alt+Home", "\x1b[1;3H", {0, 151}},      {"Alt+Up", "\x1b[1;3A", {0, 152}},
-        {"Alt+PgUp", "\x1b[5;3~", {0, 153}},      {"Alt+Left", "\x1b[1;3D", {0, 155}},
-        {"Alt+Right", "\x1b[1;3C", {0, 157}},     {"Alt+End", "\x1b[1;3F", {0, 159}},
-        {"Alt+Down", "\x1b[1;3B", {0, 160}},      {"Alt+PgDn", "\x1b[6;3~", {0, 161}},
-        {"Alt+Ins", "\x1b[2;3~", {0, 162}},       {"ESC Up", "\x1b\x1b[A", {0, 152}},
-        {"ESC Home", "\x1b\x1bOH", {0, 151}},     {"Alt+keypad 0", "\x1b\x1bOp", {0, 162}},
-        {"Alt+keypad 1", "\x1bO3q", {0, 159}},    {"Alt+keypad 2", "\x1b\x1bOr", {0, 160}},
-        {"Alt+keypad 3", "\x1b\x1bOs", {0, 161}}, {"Alt+keypad 4", "\x1b\x1bOt", {0, 155}},
-        {"Alt+keypad 5", "\x1b\x1bOu", {0, 76}},  {"Alt+keypad 6", "\x1b\x1bOv", {0, 157}},
-        {"Alt+keypad 7", "\x1b\x1bOw", {0, 151}}, {"Alt+keypad 8", "\x1b\x1bOx", {0, 152}},
-        {"Alt+keypad 9", "\x1b\x1bOy", {0, 153}}, {"Alt+Begin", "\x1b[1;3E", {0, 76}},
-    };
-    for (const CodeCase& c : cases) {
-        SCOPED_TRACE(c.Name);
-        EXPECT_EQ(ReadKeyCodes(Decode(c.Bytes, {}, table), false), c.Codes);
-    }
 }
 
 struct FunctionKeyCase {

@@ -23,13 +23,19 @@ TEST(Render, ColourMappingRichAndEightColourTerminals) {
     const ColourCase eight[] = {{0x01, 4, 0, false}, {0x1E, 3, 4, true},  {0x70, 0, 7, false},
                                 {0x78, 0, 7, true},  {0xF0, 0, 7, false}, {0x4F, 7, 1, true},
                                 {0x8C, 1, 0, true},  {0x07, -1, -1, false}};
+    // Sixteen colours (xterm-16color) are rich too: xterm-256color's strings
+    // with its colour count.
     struct {
         const char* term;
+        int colors;   // 0: as the entry says
         const ColourCase* cases;
         size_t n;
-    } terms[] = {{"xterm-256color", rich, std::size(rich)}, {"linux", eight, std::size(eight)}};
+    } terms[] = {{"xterm-256color", 0, rich, std::size(rich)},
+                 {"xterm-256color", 16, rich, std::size(rich)},
+                 {"linux", 0, eight, std::size(eight)}};
     for (auto& t : terms) {
         LOAD_OR_SKIP(t.term, caps);
+        if (t.colors) caps.colors = t.colors;
         for (size_t i = 0; i < t.n; i++) {
             const ColourCase& c = t.cases[i];
             ScreenGrid g(4, 2);
@@ -38,6 +44,7 @@ TEST(Render, ColourMappingRichAndEightColourTerminals) {
             Renderer r(caps, Utf8(), 4, 2);
             VtModel vt(4, 2, caps.bce, caps.xenl, false);
             Apply(r, g, vt);
+            SCOPED_TRACE(std::string(t.term) + " with " + std::to_string(caps.colors) + " colours");
             EXPECT_EQ(vt.At(2, 0).fg, c.fg) << t.term << " attr " << int(c.attr);
             EXPECT_EQ(vt.At(2, 0).bg, c.bg) << t.term << " attr " << int(c.attr);
             EXPECT_EQ(vt.At(2, 0).bold, c.bold) << t.term << " attr " << int(c.attr);

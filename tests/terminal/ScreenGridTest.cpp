@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "MemoryConsole.h"
 #include "ScreenGrid.h"
 
 namespace {
@@ -84,42 +83,6 @@ TEST(ScreenGrid, ResizeKeepsTopLeftAndClampsCursor) {
     EXPECT_EQ(Row(g, 3), "..");
     EXPECT_EQ(g.Cursor.X, 1);
     EXPECT_EQ(g.Cursor.Y, 2);
-}
-
-TEST(MemoryConsole, InfoQueueSleepAndEmptyWait) {
-    MemoryConsole mc(120, 300, Coord{5, 6}, 0x1E);
-    ScreenBufferInfo info;
-    ASSERT_TRUE(mc.GetScreenBufferInfo(info));
-    EXPECT_EQ(info.Size.X, 120);
-    EXPECT_EQ(info.Size.Y, 300);
-    EXPECT_EQ(info.CursorPosition.X, 5);
-    EXPECT_EQ(info.Attributes, 0x1E);
-    EXPECT_EQ(info.Window.Right, 119);
-    EXPECT_EQ(info.Window.Bottom, 299);
-
-    mc.SetCursorPosition(Coord{120, 0});   // off screen: ignored
-    EXPECT_EQ(mc.Grid().Cursor.X, 5);
-
-    mc.Sleep(100);
-    mc.Sleep(200);
-    EXPECT_EQ(mc.SleptMs(), 300u);
-
-    KeyEventRecord k;
-    k.KeyDown = true;
-    k.AsciiChar = 'a';
-    mc.PushKey(k);
-    EXPECT_EQ(mc.GetNumberOfInputEvents(), 1u);
-    mc.WaitForInput();
-    InputRecord r;
-    ASSERT_TRUE(mc.ReadConsoleInput(r));
-    EXPECT_EQ(r.Key.AsciiChar, 'a');
-    EXPECT_FALSE(mc.ReadConsoleInput(r));
-    EXPECT_THROW(mc.WaitForInput(), std::runtime_error);
-    mc.SetOnEmptyWait([&] { mc.PushKey(k); });
-    EXPECT_NO_THROW(mc.WaitForInput());
-
-    mc.SetQueryable(false);
-    EXPECT_FALSE(mc.GetScreenBufferInfo(info));
 }
 
 }  // namespace

@@ -115,6 +115,34 @@ struct PageWriter {
     }
 };
 
+// The view follows the cursor down by scrolling the terminal along, a few
+// bytes instead of a redraw; a resize places it afresh, as near the
+// buffer's top-left as the cursor allows.
+TEST(ScreenView, FollowingTheCursorScrollsAndAResizePlacesTheViewAfresh) {
+    LOAD_OR_SKIP("xterm-256color", caps);
+    Terminal t(caps, 64, 20);
+    PageWriter w{t};
+    w.Clear();
+    for (int y = 0; y < 25; y++) w.Put(std::string(60, static_cast<char>('a' + y)));
+    t.screen.SetCursor(Coord{0, 0});
+    t.Render("page");
+    const int scrolls = t.vt->scrolls;
+    t.screen.SetCursor(Coord{0, 24});
+    t.Render("cursor at the bottom");
+    EXPECT_EQ(t.screen.View().Y, 5);
+    EXPECT_EQ(t.vt->scrolls, scrolls + 5);
+    EXPECT_LT(t.lastBytes.size(), 400u);   // a redraw would be over a thousand
+
+    t.screen.SetCursor(Coord{75, 24});
+    t.Render("cursor at the right");
+    ASSERT_EQ(t.screen.View().X, 12);
+    t.screen.SetCursor(Coord{40, 24});
+    t.Render("cursor back inside the view");
+    t.Resize(50, 20);
+    t.Render("shrunk");
+    EXPECT_EQ(t.screen.View().X, 0);
+}
+
 // The program's first pages: a centred title, the prompt, and tables that
 // run past the bottom, so the window scrolls. `between` runs at each key wait.
 void Pages(PageWriter& w, const std::function<void(int)>& between) {
