@@ -64,7 +64,7 @@ void StreamRenderer::Scroll(const SmallRect& source, const SmallRect& clip, Coor
 
 std::string StreamRenderer::End(Coord cursor) {
     std::string s = Take();
-    if (!line_.empty() || cursor.Y != row_) NewLines(1);
+    if (LineOpen(cursor)) NewLines(1);
     return s + Take();
 }
 

@@ -34,6 +34,8 @@ public:
     // or the line end already written to the buffer, ends with a line end,
     // so what comes next (a shell's prompt) starts on a line of its own.
     std::string End(Coord cursor);
+    // Whether End would still send a line end.
+    bool LineOpen(Coord cursor) const { return !line_.empty() || cursor.Y != row_; }
 
 private:
     void NewLines(int count);

@@ -50,6 +50,8 @@ public:
     // The same, then the terminal's own colours again (giving it back); a
     // stream ends with a line end.
     std::string RenderAndReset();
+    // A plain stream whose last line has not ended yet.
+    bool StreamLineOpen() const { return stream_ && stream_->LineOpen(grid_.Cursor); }
 
 private:
     ScreenGrid grid_;

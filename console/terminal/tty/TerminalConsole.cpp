@@ -83,6 +83,15 @@ public:
     void WaitForInput() override;
     void Present() override { Flush(); }
     void Restore() override;
+    void GiveBackNow() override {
+        // A plain stream's last line ends even after an error, so that a
+        // shell's prompt starts on a line of its own; nothing is allocated.
+        if (!restored_ && !outputDead_ && !streamEnded_ && screen_->StreamLineOpen()) {
+            streamEnded_ = true;
+            WriteAllTo(STDOUT_FILENO, "\n", 1);
+        }
+        GiveBackInEmergency();
+    }
     bool ReportsKeyReleases() override { return kitty_; }
 
 private:
@@ -102,11 +111,15 @@ private:
     bool inTty_ = false;
     bool sameTerminal_ = false;
     bool outputDead_ = false;
+    bool streamEnded_ = false;   // an error's give-back ended the stream's last line
     bool inputEnded_ = false;
     bool kitty_ = false;
     bool positionPending_ = false;   // asked for the cursor position, no answer yet
     bool answersLate_ = false;       // the question ended before its last answer came
     bool keypad_ = false;
+    // The terminal is given back: nothing more is drawn or stored (what the
+    // end still writes to Output would not be shown, and must not allocate
+    // on a heap that an error may have damaged).
     bool restored_ = false;
     bool haveTerminfo_ = false;
     bool stream_ = false;   // the terminal cannot place its cursor: text only
@@ -223,6 +236,7 @@ std::string TerminalConsole::GiveBackModes() const {
 }
 
 void TerminalConsole::CheckResize() {
+    if (restored_) return;
     // A resize only changes the view, which is then painted whole; after a
     // stop, whatever the shell wrote meanwhile is unknown: the view is
     // painted again too. The counts are read before the size, so a signal
@@ -259,32 +273,38 @@ bool TerminalConsole::GetScreenBufferInfo(ScreenBufferInfo& info) {
 }
 
 void TerminalConsole::SetCursorPosition(Coord pos) {
+    if (restored_) return;
     CheckResize();
     screen_->SetCursor(pos);
 }
 
 void TerminalConsole::WriteOutputCharacter(uint8_t ch, Coord pos) {
+    if (restored_) return;
     CheckResize();
     screen_->StoreChar(ch, pos);
 }
 
 void TerminalConsole::WriteOutputAttribute(uint16_t attr, Coord pos) {
+    if (restored_) return;
     CheckResize();
     screen_->StoreAttr(static_cast<uint8_t>(attr), pos);
 }
 
 void TerminalConsole::FillOutputCharacter(uint8_t ch, uint32_t length, Coord pos) {
+    if (restored_) return;
     CheckResize();
     screen_->FillChar(ch, length, pos);
 }
 
 void TerminalConsole::FillOutputAttribute(uint16_t attr, uint32_t length, Coord pos) {
+    if (restored_) return;
     CheckResize();
     screen_->FillAttr(static_cast<uint8_t>(attr), length, pos);
 }
 
 void TerminalConsole::ScrollScreenBuffer(const SmallRect& source, const SmallRect& clip, Coord dest,
                                          uint8_t fillChar, uint16_t fillAttr) {
+    if (restored_) return;
     CheckResize();
     screen_->Scroll(source, clip, dest, fillChar, static_cast<uint8_t>(fillAttr));
 }
@@ -369,12 +389,14 @@ void TerminalConsole::EndLikeCtrlC() {
 
 void TerminalConsole::Restore() {
     if (restored_) return;
-    if (!outputDead_) {
+    // Given back already with the prepared bytes (after an error, or by a
+    // signal): nothing more is sent, and nothing is allocated.
+    if (GiveBackDue() && !outputDead_) {
         CheckResize();
         std::string s = screen_->RenderAndReset();
         s += GiveBackModes();
         WriteAll(s);
-    } else if (outTty_ && !stream_) {
+    } else if (GiveBackDue() && outTty_ && !stream_) {
         // Always attempted: the terminal may only have failed once.
         std::string s = ExpandCap(caps_.sgr0) + GiveBackModes();
         WriteAllTo(STDOUT_FILENO, s.data(), s.size());

@@ -99,8 +99,10 @@ void OnStopSignal(int sig) {
 
 void InstallTerminalSignals(bool outputIsTerminal, bool inputIsTerminal) {
     if (!outputIsTerminal && !inputIsTerminal) return;
-    // SIGPIPE: the pages go to a pipe whose reader has gone, keys from the terminal.
-    for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE})
+    for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF, SIGXCPU, SIGXFSZ,
+                    SIGIO, SIGPWR, SIGSTKFLT})
+        if (!StartedIgnored(sig)) SetHandler(sig, OnTerminatingSignal, 0);
+    for (int sig = SIGRTMIN; sig <= SIGRTMAX; sig++)
         if (!StartedIgnored(sig)) SetHandler(sig, OnTerminatingSignal, 0);
     for (int sig : {SIGTSTP, SIGTTIN, SIGTTOU})
         if (!StartedIgnored(sig)) SetHandler(sig, OnStopSignal, SA_RESTART);
@@ -137,6 +139,8 @@ void PrepareGiveBackBytes(const std::string& leave, const std::string& resume) {
 }
 
 void SetGiveBackDue(bool due) { state.due = due ? 1 : 0; }
+
+bool GiveBackDue() { return state.due != 0; }
 
 void GiveBackInEmergency() {
     if (!state.due) return;

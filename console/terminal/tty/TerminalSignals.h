@@ -1,6 +1,10 @@
 // Signals while the program owns the terminal. Ctrl-C, SIGTERM, SIGHUP,
-// SIGQUIT and SIGPIPE end the run by their default action with the terminal
-// given back;
+// SIGQUIT and every other signal whose default action ends the process
+// (SIGUSR1, SIGALRM, SIGXCPU, the real-time ones, ...) end the run by that
+// action with the terminal given back; the fault handler of the run-time
+// takes the faults and SIGABRT, and SIGPIPE stays ignored (a write to a
+// closed pipe is an I/O error, and pages whose reader has gone are no
+// longer drawn);
 // a job-control stop gives the terminal back, and continuing (fg) takes it
 // again; a continue and a resize are counted for the console to repaint.
 // Everything a handler writes is prepared in advance, so the handlers need
@@ -23,6 +27,7 @@ void PrepareGiveBackBytes(const std::string& leave, const std::string& resume);
 // Whether a signal still has to give the terminal back (false once the
 // console has done it itself).
 void SetGiveBackDue(bool due);
+bool GiveBackDue();
 // Gives the terminal back now, once; async-signal-safe.
 void GiveBackInEmergency();
 
