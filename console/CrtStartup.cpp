@@ -53,6 +53,7 @@ void CrtInit() {
     // Set first: should a step below fail, this module is not finalised, yet
     // the terminal must still get its modes back at the end.
     BeforeExitProc = GiveTerminalBack;
+    GiveBackNowProc = GiveBackPlatformNow;
     SetInputEndedAction(EndAtInputEnd);
     LastMode = 3;
     // Activating the console window has no counterpart on a terminal.

@@ -24,5 +24,9 @@ PlatformConsole& Platform() {
 
 void SetInputEndedAction(void (*action)()) { inputEndedAction = action; }
 
+void GiveBackPlatformNow() {
+    if (installed != nullptr) installed->GiveBackNow();
+}
+
 // A test hook (ConsoleTestHooks.h).
 void SetPlatform(PlatformConsole* p) { installed = p; }

@@ -9,3 +9,6 @@ PlatformConsole& Platform();
 // return. Set from the console's start-up, where the program's own end is
 // known; without it the run ends as Ctrl-C ends it.
 void SetInputEndedAction(void (*action)());
+// The console's GiveBackNow, if a console has been made (it never makes one:
+// it may run in a signal handler).
+void GiveBackPlatformNow();

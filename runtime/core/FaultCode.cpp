@@ -220,7 +220,7 @@ int FaultCode(const FaultSite& s) {
             return AccessViolationError;
         case SIGTRAP:
             return ForeignExceptionError;   // a breakpoint or a trace trap
-        default:   // SIGSYS: a system call the process may not make
+        default:   // SIGSYS: a system call the process may not make; SIGABRT: abort()
             return SystemExceptionError;
     }
 }

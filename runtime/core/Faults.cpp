@@ -1,5 +1,9 @@
 // Hardware faults (fatal signals) turned into run-time errors.
 //
+// A signal that no instruction raised (kill -SEGV from outside) ends the
+// process by its own action, the terminal given back first; abort() in the
+// program is run-time error 217 like any other "system exception".
+//
 // The handler only finds out what happened: the error's code, the faulting
 // instruction and the frame of the routine that ran. It then lets the
 // faulting thread go on in JumpToHandleErrorFrame, which takes the common
@@ -13,6 +17,7 @@
 #include <signal.h>
 #include <sys/mman.h>
 #include <ucontext.h>
+#include <unistd.h>
 
 #include <cstdint>
 
@@ -20,10 +25,12 @@
 #include "Errors.h"
 #include "Faults.h"
 #include "MainStack.h"
+#include "Modules.h"
 
 namespace {
 
 constexpr int FaultSignalCount = sizeof FaultSignals / sizeof FaultSignals[0];
+constexpr long AlignmentCheckFlag = 0x40000;   // EFLAGS.AC
 
 // Room for the whole end sequence with the line lookup (sanitizer builds take
 // much more stack per call), with a guard page below it. Only the pages used
@@ -49,9 +56,11 @@ int gTranslated = 0;     // faults turned into run-time errors in this process
     HandleErrorAddrFrame(code, addr, frame);
 }
 
-// The system's own action for this fault: the signal stays pending while the
-// handler runs and ends the process as soon as it returns.
+// The system's own action for this signal, after the terminal is given
+// back: the signal stays pending while the handler runs and ends the process
+// as soon as it returns.
 void LeaveToSystem(int sig) {
+    if (GiveBackNowProc) GiveBackNowProc();
     struct sigaction sa = {};
     sa.sa_handler = SIG_DFL;
     sigemptyset(&sa.sa_mask);
@@ -119,7 +128,7 @@ void ContinueIn(ucontext_t* uc, uintptr_t sp, int code, uintptr_t addr, uintptr_
     g[REG_RSP] = static_cast<greg_t>(sp);
     g[REG_RBP] = static_cast<greg_t>(frame);
     constexpr greg_t TrapFlag = 0x100, DirectionFlag = 0x400;
-    g[REG_EFL] &= ~(TrapFlag | DirectionFlag);
+    g[REG_EFL] &= ~(TrapFlag | DirectionFlag | static_cast<greg_t>(AlignmentCheckFlag));
     if (uc->uc_mcontext.fpregs) {
         uc->uc_mcontext.fpregs->cwd = 0x37F;   // the defaults: every exception masked
         uc->uc_mcontext.fpregs->swd = 0;
@@ -129,7 +138,24 @@ void ContinueIn(ucontext_t* uc, uintptr_t sp, int code, uintptr_t addr, uintptr_
     for (int s : FaultSignals) sigdelset(&uc->uc_sigmask, s);
 }
 
+// The running code may have set the alignment-check flag, which the
+// handler's own reads (and the error path after it) must not trip over.
+__attribute__((noinline)) void ClearAlignmentCheck() {
+    asm volatile("pushfq; andq %0, (%%rsp); popfq" : : "i"(~AlignmentCheckFlag) : "cc", "memory");
+}
+
+// A fault is raised by an instruction; the same signal sent by kill() or
+// raise() is no fault, and takes its own action. SIGABRT is never an
+// instruction's: it is a run-time error when the program sent it to itself
+// (abort(), glibc's heap checks), and a signal like any other from outside.
+bool RaisedByTheProgram(int sig, const siginfo_t* info) {
+    if (sig == SIGABRT) return info->si_code <= 0 && info->si_pid == getpid();
+    return info->si_code > 0;
+}
+
 void OnFault(int sig, siginfo_t* info, void* context) {
+    ClearAlignmentCheck();
+    if (!RaisedByTheProgram(sig, info)) return LeaveToSystem(sig);
     // A guarded read of this handler's own faulted: back to it.
     LeaveGuard();
 

@@ -1,4 +1,6 @@
-// Hardware faults (fatal signals) turned into run-time errors.
+// Hardware faults (fatal signals) turned into run-time errors, and so is an
+// abort() of the program's own; the same signals sent from outside end the
+// process by their own action, the terminal given back first.
 #pragma once
 #include <csignal>
 #include <cstddef>
@@ -64,5 +66,5 @@ bool IsMappedCode(uintptr_t addr);
 // completed where its prologue would have put it if it has none yet.
 uintptr_t FaultingRoutineFrame(uintptr_t pc, uintptr_t sp, uintptr_t fp);
 
-// The signals the handler takes.
-constexpr int FaultSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGTRAP, SIGSYS};
+// The signals the handler takes: the faults, and SIGABRT for abort().
+constexpr int FaultSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGTRAP, SIGSYS, SIGABRT};

@@ -8,10 +8,12 @@
 #include "EndState.h"
 #include "Faults.h"
 #include "MainStack.h"
+#include "ProgramCode.h"
 
 void (*WriteReportProc)() = nullptr;
 void (*FlushStdIOProc)() = nullptr;
 void (*BeforeExitProc)() = nullptr;
+void (*GiveBackNowProc)() = nullptr;
 // A test hook (RuntimeTestHooks.h).
 void (*ExitInterceptProc)(int32_t code) = nullptr;
 
@@ -40,6 +42,7 @@ __attribute__((noinline, noclone)) void FinaliseModules() {
 
 __attribute__((noinline)) void InitModules(const ModuleInfo* table, int count) {
     RecordMainStack(static_cast<void**>(__builtin_frame_address(0))[0]);   // the main line's frame
+    RecordProgramCode();
     InstallFaultHandler();
     gTable = table;
     gInitialised = 0;
@@ -51,15 +54,25 @@ __attribute__((noinline)) void InitModules(const ModuleInfo* table, int count) {
 
 void Do_Exit() {
     gExitDepth++;
+    // After an error the heap may be damaged (a fault, glibc's abort): the
+    // terminal is given back now, with bytes prepared in advance, so that the
+    // finalisations and the report find nothing left to do that allocates.
+    if (ErrorReportDue && GiveBackNowProc) GiveBackNowProc();
     FinaliseModules();
-    if ((ErrorAddr || ErrorReportDue) && WriteReportProc && gExitDepth <= MaxReportingRounds) WriteReportProc();
+    if (ErrorReportDue && WriteReportProc && gExitDepth <= MaxReportingRounds) {
+        // Once per error: a Halt in the exit hook ends the run again, but
+        // reports nothing more. An error raised while reporting is a new one.
+        ErrorReportDue = false;
+        WriteReportProc();
+    }
     if (FlushStdIOProc && gExitDepth <= MaxReportingRounds) FlushStdIOProc();
-    RemoveFaultHandler();
     if (BeforeExitProc) {
         void (*last)() = BeforeExitProc;
         BeforeExitProc = nullptr;
         last();
     }
+    // Only now: a fault in the exit hook is still an error with its report.
+    RemoveFaultHandler();
     if (ExitInterceptProc) {
         // Test hook only: the harness lives on and runs the program again
         // (the finalisations above left no module counted).

@@ -2,9 +2,6 @@
 // polynomial 0xEDB88320 (reflected), started and ended inverted. Read eight
 // bytes a step through eight tables, so that checking a debug file of a few
 // megabytes stays well inside the report's time.
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <array>
 
 #include "DebugFile.h"
@@ -41,16 +38,4 @@ uint32_t Crc32(uint32_t crc, const uint8_t* p, size_t n) {
     }
     while (n-- > 0) crc = Tables[0][(crc ^ *p++) & 0xFF] ^ (crc >> 8);
     return ~crc;
-}
-
-bool FileCrc32(const char* path, uint32_t& crc) {
-    int fd = open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    // Static: the fault path has no stack to spare for it.
-    static uint8_t block[64 * 1024];
-    crc = 0;
-    ssize_t n;
-    while ((n = read(fd, block, sizeof block)) > 0) crc = Crc32(crc, block, static_cast<size_t>(n));
-    close(fd);
-    return n == 0;
 }

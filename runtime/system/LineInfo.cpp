@@ -10,6 +10,12 @@
 // finds nothing and the back-trace lines hold addresses only. An executable
 // stripped of its line table but not of its symbol table still names the
 // routines, without lines.
+//
+// The library would follow the debug link and the build ID on its own, into
+// folders where anything may lie under those names (a FIFO that hangs the
+// open, a truncated file that faults when read). The link wraps its one
+// opening function: it gets the file chosen here, opened under the same
+// rules, and nothing else.
 #include "LineInfo.h"
 
 #include <backtrace.h>
@@ -25,6 +31,9 @@ namespace {
 backtrace_state* gState = nullptr;
 bool gOpen = false;
 bool gNoTable = false;   // the library found no debug information
+// The file the table is read from; the library keeps the name for the
+// whole process.
+char gFile[4096] = "";
 
 // Called by the library for a missing table or an unreadable file. It only
 // notes the fact: nothing here may allocate or write.
@@ -35,10 +44,9 @@ void NoteError(void*, const char*, int errnum) {
 bool OpenLineTable() {
     if (gOpen) return true;
     if (!gState) {
-        // The library keeps the name for the whole process.
-        static char file[4096];
-        FindLineTableFile(OwnExecutablePath(), file, sizeof file);
-        gState = backtrace_create_state(file[0] ? file : nullptr, 0, NoteError, nullptr);
+        if (!gFile[0]) FindLineTableFile(OwnExecutablePath(), gFile, sizeof gFile);
+        if (!gFile[0]) return false;
+        gState = backtrace_create_state(gFile, 0, NoteError, nullptr);
         if (!gState) return false;
     }
     gOpen = true;
@@ -91,6 +99,12 @@ bool AtRoutineStart(uintptr_t a, const char* function) {
 }
 
 }  // namespace
+
+extern "C" int __wrap_backtrace_open(const char* filename, backtrace_error_callback, void*, int* doesNotExist) {
+    int fd = gFile[0] && std::strcmp(filename, gFile) == 0 ? OpenLineTableFile(filename) : -1;
+    if (fd < 0 && doesNotExist) *doesNotExist = 1;
+    return fd;
+}
 
 void CloseLineTable() { gOpen = false; }
 

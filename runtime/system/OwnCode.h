@@ -3,7 +3,8 @@
 #include <cstdint>
 
 // Records the executable's path and the address range of its executable
-// segment. Called by the line-information module's start; harmless to repeat.
+// segment (the core's ProgramCode). Called by the line-information module's
+// start; harmless to repeat.
 void FindOwnCode();
 
 // True when the address lies in the executable's own code (not in a shared

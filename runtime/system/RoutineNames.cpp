@@ -58,10 +58,7 @@ bool DemangleName(const char* p, ShortString& out) {
     return any;
 }
 
-}  // namespace
-
-ShortString RoutineDisplayName(const char* name) {
-    if (!name) return ShortString();
+ShortString ReadName(const char* name) {
     if (name[0] == '_' && name[1] == 'Z') {
         ShortString out;
         if (DemangleName(name + 2, out)) return out;
@@ -69,14 +66,29 @@ ShortString RoutineDisplayName(const char* name) {
     return ShortString(name);
 }
 
-ShortString SourceDisplayName(const char* name) {
-    if (!name) return ShortString();
+const char* SourceName(const char* name) {
     // Files of the source tree are recorded under "/@/" (see the top CMakeLists).
-    if (std::strncmp(name, "/@/", 3) == 0) return ShortString(name + 3);
-    if (name[0] == '/') {
-        const char* last = std::strrchr(name, '/');
-        return ShortString(last + 1);
-    }
+    if (std::strncmp(name, "/@/", 3) == 0) return name + 3;
+    if (name[0] == '/') return std::strrchr(name, '/') + 1;
     while (name[0] == '.' && name[1] == '/') name += 2;
-    return ShortString(name);
+    return name;
+}
+
+// The names come from a file that may be anyone's: a control character (an
+// escape sequence, a line end) must not reach the terminal with the report.
+// The program's own names are printable ASCII; anything else shows as '?'.
+ShortString Printable(ShortString s) {
+    for (int i = 0; i < s.Len; i++) {
+        const auto c = static_cast<unsigned char>(s.Ch[i]);
+        if (c < 0x20 || c > 0x7E) s.Ch[i] = '?';
+    }
+    return s;
+}
+
+}  // namespace
+
+ShortString RoutineDisplayName(const char* name) { return name ? Printable(ReadName(name)) : ShortString(); }
+
+ShortString SourceDisplayName(const char* name) {
+    return name ? Printable(ShortString(SourceName(name))) : ShortString();
 }

@@ -1,6 +1,6 @@
 // Turning the names that the debug information holds into the names the
 // report shows: routines as written in the source, files relative to the
-// source tree.
+// source tree, in printable ASCII (any other byte shows as '?').
 #pragma once
 #include "ShortString.h"
 

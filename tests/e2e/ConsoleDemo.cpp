@@ -11,6 +11,9 @@
 //   pause [ms] a pause of ms milliseconds, five seconds when not given
 //   error      a page, then run-time error 201 from a small routine
 //   fault      a page, then an access violation (run-time error 216)
+//   heapfault  a page, the C library's heap damaged, text left waiting in
+//              Output, then a fault inside malloc
+//   doublefree a page, then a block freed twice: the C library aborts
 //   page       a page of the program's kind (title, 9 x 9 table), then scrolls ten lines
 //   nothing    only start and end (what those cost on their own)
 // The screens that are inspected end with a key wait, so the test can look at
@@ -21,6 +24,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include "HeapDamage.h"
 
 #include "Crt.h"
 #include "Errors.h"
@@ -218,7 +223,27 @@ int* volatile NoWhere = reinterpret_cast<int*>(uintptr_t{64});
 __attribute__((noinline)) void Fault() {
     DrawTablePage();
     Write("about to fault");
-    *NoWhere = 1;
+    *NoWhere = 1;  // @fault
+}
+
+void* volatile Block = nullptr;
+
+__attribute__((noinline)) void HeapFault() {
+    DrawTablePage();
+    Write("about to fault");
+    if (!DamageHeap()) Halt(3);
+    // Text still waiting in Output at the end: line ends enough to scroll.
+    for (int i = 0; i < 30; i++) TextWriteStr(0, Output, "\r\n");
+    Block = std::malloc(24);  // @heapfault
+}
+
+__attribute__((noinline)) void DoubleFree() {
+    DrawTablePage();
+    Write("about to free twice");
+    Block = std::malloc(100);
+    std::free(Block);
+    std::free(Block);  // @doublefree
+    Block = nullptr;
 }
 
 struct Scenario {
@@ -229,7 +254,8 @@ struct Scenario {
 const Scenario Scenarios[] = {
     {"colours", Colours}, {"hungarian", Hungarian}, {"wrap", Wrap},   {"keys", Keys},
     {"readline", ReadLine}, {"wait", Wait},         {"pause", Pause}, {"error", Error},
-    {"page", Page},         {"nothing", [] {}},  {"fault", Fault},  {"keylog", KeyLog},
+    {"page", Page},         {"nothing", [] {}},  {"fault", Fault},
+    {"heapfault", HeapFault}, {"doublefree", DoubleFree}, {"keylog", KeyLog},
 };
 
 }  // namespace
@@ -245,7 +271,7 @@ int main(int argc, char** argv) {
     bool found = false;
     for (const Scenario& s : Scenarios) {
         if (std::strcmp(s.Name, which) == 0) {
-            s.Run();
+            s.Run();  // @demo-main
             found = true;
             break;
         }

@@ -242,16 +242,19 @@ TEST_F(KelmaroszRun, BadFilesEndWithTheirRunTimeErrors) {
     }
 }
 
-// The screen is reached through standard output only, so with it redirected
-// nothing shows; the keys still come from the terminal, typed blind here
-// (all at once, once the program reads keys: keys typed ahead are kept).
-TEST_F(KelmaroszRun, RedirectedStandardOutputStaysEmpty) {
+// Standard output redirected to a file gets the pages as plain text; the
+// keys still come from the terminal, typed blind here (all at once, once
+// the program reads keys: keys typed ahead are kept).
+TEST_F(KelmaroszRun, RedirectedStandardOutputGetsThePagesAsText) {
     Start("> out.txt 2>err.txt", false);
     ASSERT_TRUE(tmux_->WaitForKeyMode());
     Open("pelda_2x3");
     tmux_->SendKeys("Space Space Space Space Space");
     ExpectExit(0);
-    EXPECT_EQ(ReadFile("out.txt"), "");
+    const std::string out = ReadFile("out.txt");
+    EXPECT_NE(out.find("\n" + Prompt + "pelda_2x3\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("\nA keresett r\xc3\xa9szm\xc3\xa1trix: (1,3)..(2,3)\n"), std::string::npos) << out;
+    EXPECT_EQ(out.find('\x1b'), std::string::npos) << out;
     EXPECT_EQ(ReadFile("err.txt"), "");
 }
 

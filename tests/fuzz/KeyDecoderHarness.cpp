@@ -92,6 +92,9 @@ int FuzzKeyDecoder(const uint8_t* data, size_t size) {
     opt.PlainInput = (flags & 1) != 0;
     opt.Kitty = (flags & 2) != 0;
     opt.EscTimeoutMs = (flags & 16) ? 0 : 50;
+    // Start-up answers still awaited for a while, a position report too.
+    opt.AnswersAwaitedUntilMs = (flags & 32) ? 3000 : 0;
+    opt.PositionReportPending = (flags & 64) != 0;
     std::vector<KeySequence> table = (flags & 8) ? TableWithTerminfo() : BuiltinKeySequences();
     KeyDecoder decoder(std::move(table), (flags & 4) ? latin2 : utf8, opt);
 
@@ -129,7 +132,9 @@ int FuzzKeyDecoder(const uint8_t* data, size_t size) {
                 break;
         }
         int left = decoder.MsUntilDeadline(now);
-        FUZZ_CHECK(left >= -1 && left <= opt.EscTimeoutMs, "deadline " + std::to_string(left) + " ms");
+        FUZZ_CHECK(left >= -1 && left <= std::max(opt.EscTimeoutMs, opt.AnswerHoldMs),
+                   "deadline " + std::to_string(left) + " ms");
+        FUZZ_CHECK(decoder.Held() < KeyDecoder::MaxHeld, "holds " + std::to_string(decoder.Held()) + " bytes");
     }
     decoder.Finish();
     FUZZ_CHECK(decoder.MsUntilDeadline(now) == -1, "bytes still pending after Finish()");

@@ -2,9 +2,11 @@
 // where it is looked for, in which order, and that only a matching CRC-32
 // counts.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -64,34 +66,84 @@ protected:
     fs::path root_, saved_;
 };
 
-TEST_F(DebugFileLayout, NameAsItStandsThenBesideTheExecutable) {
-    // Nowhere: the executable itself.
-    EXPECT_EQ(Found(), Exe());
-    // As the link names it (here: in the current directory).
-    Place(root_ / "cwd", true);
-    EXPECT_EQ(Found(), "rt_probe_split.debug");
-    // Beside the executable, when the first place holds a stale file.
-    fs::remove(root_ / "cwd" / "rt_probe_split.debug");
-    Place(root_ / "cwd", false);
-    std::string beside = Place(root_ / "exe", true);
-    EXPECT_EQ(Found(), beside);
+// The candidates, each taken only where those before it hold nothing or a
+// stale file: the name as the link has it (here: in the current folder),
+// beside the executable, in its .debug folder, under the debug folder of its
+// prefix (the executable's directory's parent, an install's lib/debug)
+// followed by its directory; with none, the executable itself.
+TEST_F(DebugFileLayout, CandidatesInTheirOrder) {
+    const fs::path underPrefix = root_ / "lib" / "debug" / (root_ / "exe").relative_path();
+    fs::create_directories(underPrefix);
+    fs::create_directory(root_ / "exe" / ".debug");
+    std::string expected = Exe();
+    for (const fs::path& dir : {underPrefix, root_ / "exe" / ".debug", root_ / "exe", root_ / "cwd"}) {
+        SCOPED_TRACE(dir);
+        Place(dir, false);
+        EXPECT_EQ(Found(), expected) << "a stale file counts";
+        fs::remove(dir / "rt_probe_split.debug");
+        const std::string placed = Place(dir, true);
+        expected = dir == root_ / "cwd" ? "rt_probe_split.debug" : placed;   // the name as it stands
+        EXPECT_EQ(Found(), expected);
+    }
 }
 
-TEST_F(DebugFileLayout, OnlyMismatchingFilesLeaveTheExecutable) {
-    Place(root_ / "cwd", false);
-    Place(root_ / "exe", false);
-    EXPECT_EQ(Found(), Exe());
+// Four bytes that, appended, give data the wanted CRC-32: a debug link's CRC
+// tells a stale file from the right one, but anyone can make a file match.
+// Run back from the wanted register over four steps (each one's top byte
+// tells its table entry), then forward, choosing the bytes.
+std::string WithCrc(std::string data, uint32_t wanted) {
+    uint32_t table[256], reg = ~wanted;
+    for (uint32_t i = 0; i < 256; i++) {
+        table[i] = i;
+        for (int k = 0; k < 8; k++) table[i] = (table[i] & 1) ? 0xEDB88320u ^ (table[i] >> 1) : table[i] >> 1;
+    }
+    uint8_t used[4] = {};
+    for (int k = 3; k >= 0; k--) {
+        for (int i = 0; i < 256; i++)
+            if (table[i] >> 24 == reg >> 24) used[k] = static_cast<uint8_t>(i);
+        reg = (reg ^ table[used[k]]) << 8;
+    }
+    uint32_t crc = ~Crc32(0, reinterpret_cast<const uint8_t*>(data.data()), data.size());
+    for (uint8_t u : used) {
+        data += static_cast<char>((crc ^ u) & 0xFF);
+        crc = (crc >> 8) ^ table[u];
+    }
+    return data;
 }
 
-// Installed into a prefix: the debug folder under the prefix (the
-// executable's directory's parent), followed by the executable's directory.
-TEST_F(DebugFileLayout, UnderTheDebugFolderOfTheExecutablesPrefix) {
-    Place(root_ / "exe", false);
-    fs::path dir = root_ / "lib" / "debug" / (root_ / "exe").relative_path();
-    fs::create_directories(dir);
-    EXPECT_EQ(Found(), Exe());
-    std::string placed = Place(dir, true);
-    EXPECT_EQ(Found(), placed);
+// Whatever lies under the debug link's name in the current folder (the
+// user's) or in the executable's .debug folder, the report neither hangs nor
+// faults: a FIFO, a device, a file beyond the size cap, a truncated file made
+// to match, each is passed over for the next candidate (here the .debug
+// folder's).
+TEST_F(DebugFileLayout, NothingUnderTheNameHangsOrFoolsTheReport) {
+    const std::string good = ReadWholeFile(ProbeDir + "/rt_probe_split.debug");
+    const uint32_t crc = Crc32(0, reinterpret_cast<const uint8_t*>(good.data()), good.size());
+    const fs::path planted = root_ / "cwd" / "rt_probe_split.debug";
+    const fs::path hidden = root_ / "exe" / ".debug" / "rt_probe_split.debug";
+    fs::create_directory(hidden.parent_path());
+    const struct {
+        const char* what;
+        std::function<void()> plant;
+        bool named;
+    } cases[] = {
+        {"fifo", [&] { mkfifo(planted.c_str(), 0600); }, true},
+        {"device", [&] { fs::create_symlink("/dev/zero", planted); }, true},
+        {"too large", [&] { fs::resize_file(Place(root_ / "cwd", true), MaxLineTableFileSize + 1); }, true},
+        {"truncated", [&] { WriteWholeFile(planted, WithCrc(good.substr(0, good.size() / 2), crc)); }, true},
+        // Where the library would have looked on its own: addresses only.
+        {"fifo in .debug", [&] { fs::remove(hidden), mkfifo(hidden.c_str(), 0600); }, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove(planted);
+        fs::remove(hidden);
+        fs::copy_file(ProbeDir + "/rt_probe_split.debug", hidden);
+        c.plant();
+        std::vector<TraceLine> t = CheckShape(RunChild(Exe(), {"range"}), 201);
+        ASSERT_EQ(t.size(), 6u);
+        EXPECT_EQ(t[0].rest, c.named ? Named("FAILING", LineOf(MainSource, "range-fail"), MainSource) : "");
+    }
 }
 
 // The whole report with the probe whose system debug directory lies in the
@@ -105,18 +157,23 @@ TEST_F(DebugFileLayout, SystemDebugDirectoryAfterTheOthers) {
     fs::copy_file(ProbeDir + "/" + name + ".debug", stale);
     std::ofstream(stale, std::ios::app) << 'x';
 
-    // Without the system's copy: addresses only.
+    // Without the system's copy: addresses only. Then under the build ID
+    // (the probe's is fixed), or under the executable's directory.
     std::vector<TraceLine> t = CheckShape(RunChild(exe.string(), {"range"}), 201);
     ASSERT_EQ(t.size(), 6u);
     EXPECT_EQ(t[0].rest, "");
-
-    fs::path system = fs::path(SYSTEM_DEBUG_DIR) / fs::path(root_ / "exe").relative_path();
-    fs::create_directories(system);
-    fs::copy_file(ProbeDir + "/" + name + ".debug", system / (name + ".debug"));
-    t = CheckShape(RunChild(exe.string(), {"range"}), 201);
-    ASSERT_EQ(t.size(), 6u);
-    EXPECT_EQ(t[0].rest, Named("FAILING", LineOf(MainSource, "range-fail"), MainSource));
-    EXPECT_EQ(t[4].rest, Named("main", LineOf(MainSource, "main-run"), MainSource));
+    const fs::path system(SYSTEM_DEBUG_DIR);
+    const std::string buildId = ".build-id/01/23456789abcdef0123456789abcdef01234567.debug";
+    for (const fs::path& at : {system / buildId, system / exe.relative_path() += ".debug"}) {
+        SCOPED_TRACE(at);
+        fs::create_directories(at.parent_path());
+        fs::copy_file(ProbeDir + "/" + name + ".debug", at, fs::copy_options::overwrite_existing);
+        t = CheckShape(RunChild(exe.string(), {"range"}), 201);
+        ASSERT_EQ(t.size(), 6u);
+        EXPECT_EQ(t[0].rest, Named("FAILING", LineOf(MainSource, "range-fail"), MainSource));
+        EXPECT_EQ(t[4].rest, Named("main", LineOf(MainSource, "main-run"), MainSource));
+        fs::remove(at);
+    }
 }
 
 }  // namespace

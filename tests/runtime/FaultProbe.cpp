@@ -6,6 +6,7 @@
 #include <linux/filter.h>
 #include <linux/seccomp.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/syscall.h>
 
 #include <csetjmp>
@@ -130,6 +131,24 @@ __attribute__((noinline)) void PrintLineBeforeStore() {
 
 int* volatile BadPointer = reinterpret_cast<int*>(16);
 
+// With the alignment-check flag on, a misaligned read faults (SIGBUS). The
+// flag stays on for whatever runs next: the handler must not trip over it.
+__attribute__((noinline)) void MISALIGNED() {
+    Sink = Sink + 1;
+    alignas(8) static char bytes[16];
+    int v;
+    asm volatile("pushfq; orl $0x40000, (%%rsp); popfq; movl 1(%1), %0" : "=r"(v) : "r"(bytes) : "cc");  // @misaligned
+    Sink = Sink + v;
+}
+
+// One frame larger than the whole stack: the prologue's stack probes meet
+// the guard page first, far above where the frame's lowest byte would be.
+__attribute__((noinline)) void BIGFRAME() {  // @big-frame
+    volatile char block[16 * 1024 * 1024];
+    block[0] = 1;
+    Sink = Sink + block[0] + block[sizeof block - 1];
+}
+
 // The sixteenth translated fault is the last: the test hook that stands for
 // the process's end brings each run back here for another fault.
 sigjmp_buf Again;
@@ -164,6 +183,8 @@ __attribute__((noinline)) int Run(const char* mode) {
     if (!std::strcmp(mode, "firstinsn")) PrintLineBeforeStore();
     if (!std::strcmp(mode, "firstinsn")) FIRSTINSN(BadPointer);  // @first-insn-call
     if (!std::strcmp(mode, "faultloop")) FaultForever();
+    if (!std::strcmp(mode, "misaligned")) MISALIGNED();  // @misaligned-call
+    if (!std::strcmp(mode, "bigframe")) BIGFRAME();  // @big-frame-call
     Sink = Sink + 1;
     return 0;
 }
@@ -171,6 +192,9 @@ __attribute__((noinline)) int Run(const char* mode) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The stack's size as most systems set it, whatever the test's shell has.
+    rlimit stack{8 * 1024 * 1024, 8 * 1024 * 1024};
+    setrlimit(RLIMIT_STACK, &stack);
     InitModules(Modules, sizeof Modules / sizeof Modules[0]);
     Run(argc > 1 ? argv[1] : "");  // @main-run
     Do_Exit();

@@ -68,6 +68,10 @@ TEST(RoutineNames, DisplayNames) {
         {"_Z99x", "_Z99x"},
         {"_Z", "_Z"},
         {"", ""},
+        // Names come from a file anyone may plant: no control byte reaches
+        // the terminal (no escape sequence, no line end), nor a byte beyond ASCII.
+        {"_Z7\x1b[2J\nABv", "?[2J?AB"},
+        {"r\xC2\x9B" "2J", "r??2J"},
     };
     for (const Case& c : cases) EXPECT_EQ(RoutineDisplayName(c.raw).Str(), c.shown) << c.raw;
     EXPECT_EQ(RoutineDisplayName(nullptr).Str(), "");
@@ -84,6 +88,7 @@ TEST(RoutineNames, SourceNamesNeverShowABuildPath) {
         {"Rutinok/AltRutinok.cpp", "Rutinok/AltRutinok.cpp"},
         {"./kelmarosz.cpp", "kelmarosz.cpp"},
         {"/home/someone/build/kelmarosz.cpp", "kelmarosz.cpp"},
+        {"/@/a\x1b]0;x\x07.cpp", "a?]0;x?.cpp"},
     };
     for (const Case& c : cases) EXPECT_EQ(SourceDisplayName(c.raw).Str(), c.shown) << c.raw;
 }

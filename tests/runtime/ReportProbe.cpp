@@ -155,6 +155,14 @@ __attribute__((noinline)) void LOOKUP() {
     Sink = Sink + 1;
 }
 
+// Hooks run last in the end sequence, after the report and the flush.
+void HaltingHook() { Halt(5); }
+__attribute__((noinline, no_sanitize("address", "undefined"))) void FAULTINGHOOK() {
+    Sink = Sink + 1;
+    *BadPointer = 4;  // @hook-fault
+    Sink = Sink + 1;
+}
+
 __attribute__((noinline)) int Run(const char* mode, const char* arg) {
     if (!std::strcmp(mode, "normal")) return 0;
     if (!std::strcmp(mode, "halt")) Halt(7);
@@ -202,6 +210,14 @@ __attribute__((noinline)) int Run(const char* mode, const char* arg) {
     }
     if (!std::strcmp(mode, "flusherror")) {
         LeaveTextWaiting();
+        LEVEL1(32766);
+    }
+    if (!std::strcmp(mode, "hookhalt")) {
+        BeforeExitProc = HaltingHook;
+        LEVEL1(32766);
+    }
+    if (!std::strcmp(mode, "hookfault")) {
+        BeforeExitProc = FAULTINGHOOK;
         LEVEL1(32766);
     }
     Sink = Sink + 1;

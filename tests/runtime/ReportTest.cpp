@@ -2,6 +2,7 @@
 // probe program ends in the way its argument names.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -37,15 +38,35 @@ TEST(ProcessEnd, ExitCodesOfEveryEnd) {
     }
 }
 
-TEST(ErrorReport, RangeErrorNamesEveryRoutineOfTheChain) {
-    std::vector<TraceLine> t = CheckShape(RunChild(Probe, {"range"}), 201);
-    ASSERT_EQ(t.size(), 6u);
-    EXPECT_EQ(t[0].rest, Named("FAILING", LineOf(MainSource, "range-fail"), MainSource));
-    EXPECT_EQ(t[1].rest, Named("LEVEL2", LineOf(MainSource, "range-call2"), MainSource));
-    EXPECT_EQ(t[2].rest, Named("LEVEL1", LineOf(MainSource, "range-call1"), MainSource));
-    EXPECT_EQ(t[3].rest, Named("Run", LineOf(MainSource, "range-main"), MainSource));
-    EXPECT_EQ(t[4].rest, Named("main", LineOf(MainSource, "main-run"), MainSource));
-    EXPECT_EQ(t[5].rest, "");
+// The range error's chain of five routines as each build of the probe names
+// it: routine, line and file (from its own table; from its matching debug
+// file; from its own table when its debug link names a wrong file), the
+// routines alone (a symbol table without a line table), or addresses alone
+// (the plain formatter, a debug file with another CRC, no table at all).
+TEST(ErrorReport, TheChainAsEachBuildNamesIt) {
+    enum Form { Full, NamesOnly, AddressesOnly };
+    const struct {
+        const char* exe;
+        const char* mode;
+        Form form;
+    } cases[] = {
+        {"rt_probe", "range", Full},           {"rt_probe_split", "range", Full},
+        {"rt_probe_ownbad", "range", Full},    {"rt_probe_nolines", "range", NamesOnly},
+        {"rt_probe", "plain", AddressesOnly},  {"rt_probe_badcrc", "range", AddressesOnly},
+        {"rt_probe_nodebug", "range", AddressesOnly},
+    };
+    const char* routines[] = {"FAILING", "LEVEL2", "LEVEL1", "Run", "main"};
+    const char* markers[] = {"range-fail", "range-call2", "range-call1", "range-main", "main-run"};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.exe) + " " + c.mode);
+        std::vector<TraceLine> t = CheckShape(RunChild(ProbeDir + "/" + c.exe, {c.mode}), 201);
+        ASSERT_EQ(t.size(), 6u);
+        for (int i = 0; i < 5; i++)
+            EXPECT_EQ(t[i].rest, c.form == Full        ? Named(routines[i], LineOf(MainSource, markers[i]), MainSource)
+                                 : c.form == NamesOnly ? "  " + std::string(routines[i])
+                                                       : "");
+        EXPECT_EQ(t[5].rest, "");
+    }
 }
 
 // Failures of other kinds and in other places: the failing routine's line and
@@ -92,35 +113,14 @@ TEST(ErrorReport, DeepChainsShowNineCallerLines) {
     for (const TraceLine& l : t) EXPECT_EQ(l.rest.rfind("  RECURSE,  line ", 0), 0u) << l.rest;
 }
 
+// A run-time error or a fault raised inside the caller walk ends only the
+// walk: the report keeps its first lines, its empty last one and the first
+// error's code.
 TEST(ErrorReport, ErrorInsideTheWalkEndsOnlyTheWalk) {
-    ChildResult r = RunChild(Probe, {"walkerror"});
-    std::vector<TraceLine> t = CheckShape(r, 201, false);
+    EXPECT_EQ(CheckShape(RunChild(Probe, {"walkerror"}), 201, false).size(), 1u);
+    std::vector<TraceLine> t = CheckShape(RunChild(Probe, {"walkfault"}), 200, false);
     ASSERT_EQ(t.size(), 1u);
-    EXPECT_EQ(t[0].rest, "");
-}
-
-// Without names the report keeps its shape: every line holds the address only.
-TEST(ErrorReport, PlainFormatterAndMissingTables) {
-    for (const char* exe : {"rt_probe plain", "rt_probe_badcrc range", "rt_probe_nodebug range"}) {
-        SCOPED_TRACE(exe);
-        std::string s(exe);
-        std::string path = ProbeDir + "/" + s.substr(0, s.find(' '));
-        std::vector<TraceLine> t = CheckShape(RunChild(path, {s.substr(s.find(' ') + 1)}), 201);
-        ASSERT_EQ(t.size(), 6u);
-        for (const TraceLine& l : t) EXPECT_EQ(l.rest, "");
-    }
-}
-
-// A stripped executable names routines through its matching debug file; an
-// unstripped one whose debug link is wrong keeps its own table.
-TEST(ErrorReport, SplitDebugInformation) {
-    for (const char* exe : {"rt_probe_split", "rt_probe_ownbad"}) {
-        SCOPED_TRACE(exe);
-        std::vector<TraceLine> t = CheckShape(RunChild(ProbeDir + "/" + exe, {"range"}), 201);
-        ASSERT_EQ(t.size(), 6u);
-        EXPECT_EQ(t[0].rest, Named("FAILING", LineOf(MainSource, "range-fail"), MainSource));
-        EXPECT_EQ(t[4].rest, Named("main", LineOf(MainSource, "main-run"), MainSource));
-    }
+    EXPECT_EQ(t[0].rest, Named("DIVIDE", LineOf(MainSource, "div-fail"), MainSource));
 }
 
 TEST(ErrorReport, FirstInstructionOfARoutineHasNoLine) {
@@ -149,16 +149,6 @@ TEST(ErrorReport, UnwritableStdErrKeepsTheExitCode) {
     }
 }
 
-// Stripped of its line table but not of its symbols: the routines are
-// named, without line or source.
-TEST(ErrorReport, SymbolTableAloneNamesRoutines) {
-    std::vector<TraceLine> t = CheckShape(RunChild(ProbeDir + "/rt_probe_nolines", {"range"}), 201);
-    ASSERT_EQ(t.size(), 6u);
-    const char* routines[] = {"FAILING", "LEVEL2", "LEVEL1", "Run", "main"};
-    for (int i = 0; i < 5; i++) EXPECT_EQ(t[i].rest, std::string("  ") + routines[i]);
-    EXPECT_EQ(t[5].rest, "");
-}
-
 // The end finalises the modules last first, each once, also when a
 // finalisation faults: the end then starts again with the modules left, and
 // reports that fault.
@@ -169,6 +159,22 @@ TEST(ProcessEnd, ModulesAreFinalisedLastFirstAndOnce) {
     ASSERT_GE(t.size(), 2u);
     EXPECT_EQ(t[0].rest, Named("FINIB", LineOf(MainSource, "fini-fault"), MainSource));
     EXPECT_EQ(t[1].rest.rfind("  FinaliseModules,  line ", 0), 0u) << t[1].rest;
+}
+
+// The exit hook runs after the report: a Halt there ends the run with its
+// own code and no second report; a fault there is an error of its own,
+// reported after the whole first report, with its code.
+TEST(ProcessEnd, HaltOrFaultInTheExitHook) {
+    ChildResult r = RunChild(Probe, {"hookhalt"});
+    EXPECT_EQ(r.exitCode, 5);
+    EXPECT_EQ(CrLfLines(r.err).size(), 8u) << r.err;
+    r = RunChild(Probe, {"hookfault"});
+    const size_t second = std::min(r.err.find("Runtime error 216 at $"), r.err.size());
+    EXPECT_EQ(CrLfLines(r.err.substr(0, second)).size(), 8u) << r.err;
+    r.err = r.err.substr(second);
+    std::vector<TraceLine> t = CheckShape(r, 216, false);
+    ASSERT_GE(t.size(), 1u);
+    EXPECT_EQ(t[0].rest, Named("FAULTINGHOOK", LineOf(MainSource, "hook-fault"), MainSource));
 }
 
 // The standard files are flushed after the report, in the order Output,

@@ -31,6 +31,7 @@ public:
     void WaitForInput() override;
     void Present() override { presents_++; }
     void Restore() override { restores_++; }
+    void GiveBackNow() override {}
     bool ReportsKeyReleases() override { return releases_; }
 
     // Test side.

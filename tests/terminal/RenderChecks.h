@@ -28,8 +28,10 @@ inline bool Load(const char* term, TermCaps& caps) { return TermCapsForName(term
     }
 
 // Runs a render on the model terminal and checks it understood every byte.
-inline std::string Apply(Renderer& r, const ScreenGrid& g, VtModel& vt) {
-    std::string out = r.Render(g);
+// The grid's changes are then cleared, as the screen does after a render.
+inline std::string Apply(Renderer& r, ScreenGrid& g, VtModel& vt, ViewRect view = ViewRect{0, 0, 0, 0}) {
+    std::string out = view.Width == 0 ? r.Render(g) : r.Render(g, view);
+    g.ClearChanges();
     vt.Run(out);
     EXPECT_TRUE(vt.errors.empty()) << vt.errors.front();
     return out;
@@ -40,9 +42,10 @@ inline int Ansi(int pc) { return ((pc & 1) << 2) | (pc & 2) | ((pc & 4) >> 2); }
 // Every known cell of the grid's part in the view shows on the model
 // terminal with its colours, and the cursor and attributes are left as a
 // render promises. Cells never written show what the terminal had before
-// (the model's "Z") or a blank in its own colours. An empty view: the whole grid.
+// (the model's "Z") or a blank in its own colours; only the blank once the
+// terminal has been cleared. An empty view: the whole grid.
 inline void ExpectShows(VtModel& vt, const ScreenGrid& g, const TermCaps& caps, const std::string& what,
-                        ViewRect view = ViewRect{0, 0, 0, 0}) {
+                        ViewRect view = ViewRect{0, 0, 0, 0}, bool cleared = false) {
     if (view.Width == 0) view = ViewRect{0, 0, g.Width(), g.Height()};
     static const GlyphTable glyphs(Utf8());
     for (int y = 0; y < view.Height; y++)
@@ -51,7 +54,7 @@ inline void ExpectShows(VtModel& vt, const ScreenGrid& g, const TermCaps& caps, 
             const Cell& c = g.At(view.X + x, view.Y + y);
             VtCell& v = vt.At(x, y);
             if (!c.known) {
-                ASSERT_TRUE(v.text == "Z" || (v.text == " " && v.bg == -1 && !v.blink))
+                ASSERT_TRUE((v.text == "Z" && !cleared) || (v.text == " " && v.bg == -1 && !v.blink))
                     << what << " shows " << v.text << " bg " << v.bg << " at " << x << "," << y;
                 continue;
             }

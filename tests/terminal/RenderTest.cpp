@@ -261,18 +261,41 @@ TEST(Render, BottomRightCellIsSkippedWhereItWouldScroll) {
     }
 }
 
-TEST(Render, ResizeRedrawsEveryKnownCell) {
+// After a resize a terminal may show anything: text it re-wrapped to the new
+// width (VTE, kitty, Konsole, tmux), or what it had. The whole terminal is
+// repainted: the program's cells, and blanks everywhere else, also beside
+// the program's page; by clearing it, or cell by cell where it cannot clear.
+TEST(Render, AResizeRepaintsTheWholeTerminal) {
     LOAD_OR_SKIP("xterm-256color", caps);
-    ScreenGrid g(20, 5);
-    Renderer r(caps, Utf8(), 20, 5);
-    VtModel vt(20, 5, true, true, false);
-    Text(g, 3, 1, "kept", 0x70);
-    Apply(r, g, vt);
-    g.Resize(30, 6);
-    r.Resize(30, 6);
-    VtModel bigger(30, 6, true, true, false);   // after a resize the terminal shows anything
-    Apply(r, g, bigger);
-    ExpectShows(bigger, g, caps, "resized");
+    TermCaps noClear = caps;
+    noClear.clear.clear();
+    noClear.ed.clear();
+    for (const TermCaps& c : {caps, noClear}) {
+        const std::string what = c.clear.empty() ? "without clear" : "with clear";
+        ScreenGrid g(20, 5);
+        Renderer r(c, Utf8(), 20, 5);
+        VtModel vt(20, 5, true, true, false);
+        Text(g, 0, 0, "a page row of text", 0x70);
+        Text(g, 3, 2, "kept", 0x1E);
+        g.Cursor = Coord{7, 2};
+        Apply(r, g, vt);
+        // Shrunk, then grown wider than the page: each time re-wrapped.
+        VtModel shrunk = vt.Rewrapped(12, 4);
+        r.Resize(12, 4);
+        Apply(r, g, shrunk, ViewRect{0, 0, 12, 4});
+        ExpectShows(shrunk, g, c, what + ", shrunk", ViewRect{0, 0, 12, 4}, true);
+        g.Resize(30, 6);
+        VtModel grown = shrunk.Rewrapped(30, 6);
+        r.Resize(30, 6);
+        Apply(r, g, grown, ViewRect{0, 0, 30, 6});
+        ExpectShows(grown, g, c, what + ", grown", ViewRect{0, 0, 30, 6}, true);
+        // A repaint after a stop does the same at the same size.
+        VtModel again = grown.Rewrapped(30, 6);
+        again.At(25, 5).text = "x";
+        r.Repaint();
+        Apply(r, g, again, ViewRect{0, 0, 30, 6});
+        ExpectShows(again, g, c, what + ", repainted", ViewRect{0, 0, 30, 6}, true);
+    }
 }
 
 // Random writes, fills, window clears, scrolls and cursor moves, rendered in

@@ -46,6 +46,9 @@ TEST(StreamRenderer, PagesAsLinesWithAnEmptyLineForEachClear) {
     Write(s, 0, 1, "x");
     Write(s, 2, 1, "y");
     EXPECT_EQ(s.Take(), "\n\na\nx y");
+    // The end is one line end, also after one the cursor made alone, so
+    // that what follows (a shell's prompt) starts on its own line.
+    EXPECT_EQ(s.End(At(0, 2)), "\n");
 }
 
 TEST(StreamRenderer, ScrollingAtTheBottomIsOneLineEndPerRow) {
@@ -70,6 +73,18 @@ TEST(StreamRenderer, EditsInsideTheLineRewriteIt) {
     EXPECT_EQ(s.Take(), "\rhellp");
     Write(s, 0, 0, "hellp");   // the editor moving right over what shows
     EXPECT_EQ(s.Take(), "");
+
+    // On a terminal narrower than the line, which wrapped it: a carriage
+    // return reaches only the start of the row the cursor is on, so only
+    // that row is written again; a change on a row above is left out, never
+    // the whole line repeated.
+    StreamRenderer narrow(Utf8(), 0, 10);
+    Write(narrow, 0, 0, "Prompt (long): ab");
+    EXPECT_EQ(narrow.Take(), "Prompt (long): ab");
+    narrow.Char(' ', At(16, 0));
+    EXPECT_EQ(narrow.Take(), "\rng): a ");
+    narrow.Char('X', At(2, 0));
+    EXPECT_EQ(narrow.Take(), "");
 }
 
 TEST(StreamRenderer, CharactersInTheTerminalsEncodingAndControlBytesShown) {
@@ -104,7 +119,7 @@ TEST(StreamRenderer, ScreenOfADumbTerminalSendsNoEscape) {
     std::string out = screen.Render();
     screen.Repaint();
     out += screen.RenderAndReset();
-    EXPECT_EQ(out, "\n" + std::string(30, ' ') + "Cim");
+    EXPECT_EQ(out, "\n" + std::string(30, ' ') + "Cim\n");
     EXPECT_EQ(screen.Buffer().At(31, 0).ch, 'i');
     EXPECT_EQ(screen.Buffer().At(31, 0).attr, 0x78);
 }

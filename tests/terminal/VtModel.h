@@ -4,6 +4,7 @@
 // is recorded as an error, so tests catch bytes that real terminals would
 // act on unpredictably.
 #pragma once
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,23 @@ public:
     int Bg() const { return bg_; }
     bool Bold() const { return bold_; }
     bool Blink() const { return blink_; }
+
+    // The terminal after a resize to w x h, re-wrapping its lines as VTE,
+    // kitty, Konsole and tmux do: each row's text (up to its last cell that
+    // is not a default blank) flows into rows of the new width, from the
+    // top; what does not fit is gone, the rest is blank.
+    VtModel Rewrapped(int w, int h) const {
+        VtModel m(w, h, bce_, xenl_, onlcr_);
+        for (VtCell& c : m.cells_) c = VtCell{" "};
+        int to = 0;
+        for (int r = 0; r < h_ && to < h; r++) {
+            int len = w_;
+            while (len > 0 && cells_[r * w_ + len - 1] == VtCell{" "}) len--;
+            for (int c = 0; c == 0 || c < len; c += w, to++)
+                for (int k = c; k < std::min(len, c + w) && to < h; k++) m.At(k - c, to) = cells_[r * w_ + k];
+        }
+        return m;
+    }
 
     void Run(const std::string& bytes) {
         for (size_t i = 0; i < bytes.size(); i++) {
@@ -142,6 +160,10 @@ private:
             case 'A': y = std::max(y - arg(0, 1), y >= top_ ? top_ : 0); break;
             case 'B': y = std::min(y + arg(0, 1), y <= bottom_ ? bottom_ : h_ - 1); break;
             case 'K': for (int c2 = x; c2 < w_; c2++) Erase(At(c2, y)); break;
+            case 'J':
+                if (arg(0, 0) != 0 && arg(0, 0) != 2) errors.push_back("csi J " + std::to_string(arg(0, 0)));
+                for (int i = arg(0, 0) == 2 ? 0 : y * w_ + x; i < w_ * h_; i++) Erase(cells_[i]);
+                break;
             case 'r': top_ = arg(0, 1) - 1; bottom_ = arg(1, h_) - 1; x = 0; y = 0; break;
             case 'm': Sgr(p); break;
             default: errors.push_back(std::string("csi ") + s[j]);

@@ -9,6 +9,7 @@ exe=$1
 version=$2
 samples=$3
 tree_samples=$(dirname "$(realpath "$exe")")/../data
+prompt="Fájlnév (*.dat, opcionális: 4x8_1,5x3,8_ures):"
 [ -f "$tree_samples/4x8_1,5x3,8_ures.dat" ] && samples=$(realpath "$tree_samples")
 
 for opt in --help -h; do
@@ -64,13 +65,14 @@ pelda_2x3 masik|extra operand 'masik'
 -- a --help|extra operand '--help'
 CASES
 
-# One operand, also "-" or one after "--", starts the program: with standard
-# input closed the name fails to open and the keys run out at the prompt.
+# One operand, also "-" or one after "--", starts the program: typed at the
+# prompt (standard output, a file, gets the pages as text), the name fails
+# to open, and with standard input closed the keys run out at the prompt.
 for args in "-- --help" "-" "file.dat"; do
   # shellcheck disable=SC2086
   (cd "$scratch" && "$exe" $args 0<&- >"$scratch/out" 2>"$scratch/err")
   expect_eq "[$args] status" 130 $?
-  expect_eq "[$args] standard output" "" "$(cat "$scratch/out")"
+  expect_line "[$args] standard output" "$(cat "$scratch/out")" "$prompt${args#-- }"
   expect_eq "[$args] standard error" "kelmarosz: standard input ended" "$(cat "$scratch/err")"
 done
 

@@ -94,4 +94,8 @@ public:
     virtual void Present() = 0;
     // Gives the terminal back as it was found; the screen keeps its contents.
     virtual void Restore() = 0;
+    // The same at once, with bytes prepared in advance (the screen's last
+    // changes may stay unsent): no allocation, safe in a signal handler, for
+    // an end on a heap that may be damaged. Restore then has nothing to do.
+    virtual void GiveBackNow() = 0;
 };

@@ -11,7 +11,48 @@ namespace {
 
 constexpr uint8_t ESC = 0x1B;
 // Longer than any key sequence; more is garbage and must not grow memory.
-constexpr size_t MaxPending = 64;
+constexpr size_t MaxPending = KeyDecoder::MaxHeld;
+
+// ESC P (DCS), ESC X (SOS), ESC ] (OSC), ESC ^ (PM), ESC _ (APC): strings
+// that end with ST (ESC \), or BEL; CAN and SUB cancel them.
+bool StringIntroducer(uint8_t b) { return b == 'P' || b == 'X' || b == ']' || b == '^' || b == '_'; }
+bool StringEnd(uint8_t b) { return b == 0x07 || b == 0x18 || b == 0x1A; }
+
+// Whether p[0..n) can be the start of a terminal's answer, or one whole:
+// ESC, ESC [, a CSI with a private marker (device attributes, the kitty
+// flags, mode reports), a string, or with cpr a cursor position report.
+bool MayBeAnswer(const uint8_t* p, size_t n, bool cpr) {
+    if (n == 0 || p[0] != ESC) return false;
+    if (n == 1) return true;
+    if (StringIntroducer(p[1])) return true;
+    if (p[1] != '[') return false;
+    if (n == 2) return true;
+    if (p[2] == '?' || p[2] == '>' || p[2] == '=') {
+        for (size_t i = 3; i < n; i++) {
+            if (p[i] >= 0x40 && p[i] <= 0x7E) return i == n - 1;
+            if (p[i] < 0x20 || p[i] > 0x3F) return false;
+        }
+        return true;
+    }
+    if (!cpr) return false;
+    for (size_t i = 2; i < n; i++) {
+        if (p[i] == 'R') return i == n - 1;
+        if ((p[i] < '0' || p[i] > '9') && p[i] != ';') return false;
+    }
+    return true;
+}
+
+// The primary device attributes, which every terminal sends, and last.
+bool DeviceAttributes(const uint8_t* p, size_t n) { return n >= 4 && p[1] == '[' && p[2] == '?' && p[n - 1] == 'c'; }
+
+// A CSI with a private marker that ends as no answer ends (device
+// attributes c, kitty flags u, modes y, status n, position R, key modifier
+// options m): garbage on the line, such as a garbled answer.
+bool GarbledAnswer(const uint8_t* p, size_t n) {
+    if (n < 4 || p[1] != '[' || (p[2] != '?' && p[2] != '>' && p[2] != '=')) return false;
+    const uint8_t f = p[n - 1];
+    return f != 'c' && f != 'u' && f != 'y' && f != 'n' && f != 'R' && f != 'm';
+}
 
 }  // namespace
 
@@ -58,29 +99,53 @@ KeyDecoder::KeyDecoder(std::vector<KeySequence> sequences, const Charset& charse
     }
 }
 
+bool KeyDecoder::AnswersAwaited(uint64_t nowMs) const {
+    return opt_.AnswersAwaitedUntilMs != 0 && nowMs < opt_.AnswersAwaitedUntilMs;
+}
+
+uint64_t KeyDecoder::TimeoutAt(uint64_t nowMs) const {
+    // A string being dropped, or the start of an answer while answers are
+    // awaited, waits longer for its next piece than a key's sequence.
+    const bool held = skip_ == Skip::String ||
+                      (!pending_.empty() && AnswersAwaited(nowMs) &&
+                       MayBeAnswer(reinterpret_cast<const uint8_t*>(pending_.data()), pending_.size(),
+                                   opt_.PositionReportPending));
+    return static_cast<uint64_t>(held ? opt_.AnswerHoldMs : opt_.EscTimeoutMs);
+}
+
 void KeyDecoder::Feed(const uint8_t* data, size_t n, uint64_t nowMs) {
     if (data == nullptr || n == 0) return;
+    now_ = nowMs;
+    if (!pending_.empty() && AnswersAwaited(nowMs) && nowMs >= pendingSince_ &&
+        nowMs - pendingSince_ >= static_cast<uint64_t>(opt_.EscTimeoutMs)) {
+        // Held past the timeout as a possible answer: if these bytes do not
+        // go on with it, it was what the timeout would have made of it.
+        std::string probe = pending_ + static_cast<char>(data[0]);
+        if (!MayBeAnswer(reinterpret_cast<const uint8_t*>(probe.data()), probe.size(), opt_.PositionReportPending))
+            Decode(true);
+    }
     pendingSince_ = nowMs;
     pending_.append(reinterpret_cast<const char*>(data), n);
     Decode(false);
 }
 
 void KeyDecoder::Tick(uint64_t nowMs) {
-    if (pending_.empty() && !skipping_) return;
-    if (nowMs < pendingSince_ || nowMs - pendingSince_ < static_cast<uint64_t>(opt_.EscTimeoutMs)) return;
-    skipping_ = false;
+    now_ = std::max(now_, nowMs);
+    if (pending_.empty() && !Skipping()) return;
+    if (nowMs < pendingSince_ || nowMs - pendingSince_ < TimeoutAt(nowMs)) return;
     Decode(true);
+    skip_ = Skip::None;
 }
 
 void KeyDecoder::Finish() {
-    skipping_ = false;
     Decode(true);
+    skip_ = Skip::None;
 }
 
 int KeyDecoder::MsUntilDeadline(uint64_t nowMs) const {
-    if (pending_.empty() && !skipping_) return -1;
+    if (pending_.empty() && !Skipping()) return -1;
     uint64_t elapsed = nowMs > pendingSince_ ? nowMs - pendingSince_ : 0;
-    uint64_t timeout = static_cast<uint64_t>(opt_.EscTimeoutMs);
+    uint64_t timeout = TimeoutAt(nowMs);
     return elapsed >= timeout ? 0 : static_cast<int>(timeout - elapsed);
 }
 
@@ -109,14 +174,27 @@ void KeyDecoder::Decode(bool force) {
     while (pos < size) {
         const uint8_t* p = data + pos;
         const size_t n = size - pos;
-        if (skipping_) {
+        if (skip_ == Skip::SequenceTail) {
             // The tail of an overlong sequence: parameters, then its final byte.
             if (p[0] >= 0x20 && p[0] <= 0x3F) {
                 pos++;
                 continue;
             }
-            skipping_ = false;
+            skip_ = Skip::None;
             if (p[0] >= 0x40 && p[0] <= 0x7E) pos++;
+            continue;
+        }
+        if (skip_ == Skip::String) {
+            // The rest of an overlong string, up to its terminator. An ESC
+            // ends it: with \\ as ST, else it starts what follows.
+            if (p[0] != ESC) {
+                if (StringEnd(p[0])) skip_ = Skip::None;
+                pos++;
+                continue;
+            }
+            if (n == 1 && !force) break;
+            skip_ = Skip::None;
+            if (n == 1 || p[1] == '\\') pos += n == 1 ? 1 : 2;
             continue;
         }
         if (opt_.PlainInput && (p[0] == 13 || p[0] == 10)) {
@@ -134,7 +212,12 @@ void KeyDecoder::Decode(bool force) {
         if (opt_.PositionReportPending && n >= 3 && p[0] == ESC && p[1] == '[') {
             size_t k = 2;
             while (k < n && ((p[k] >= '0' && p[k] <= '9') || p[k] == ';')) k++;
-            if (k == n && !force) break;   // wait for the rest
+            if (k == n && !force) {   // wait for the rest, within bounds
+                if (n < MaxPending) break;
+                skip_ = Skip::SequenceTail;
+                pos = size;
+                break;
+            }
             // (CSI R alone is the report of row 1, column 1 too.)
             if (k < n && p[k] == 'R') {
                 opt_.PositionReportPending = false;
@@ -146,16 +229,26 @@ void KeyDecoder::Decode(bool force) {
         if (u.K == Unit::Wait) {
             if (!force && n < MaxPending) break;
             if (!force) {
-                // A sequence that never ends: drop it and what follows of it.
-                skipping_ = true;
+                // A sequence or string that never ends: drop it and what follows of it.
+                skip_ = n >= 2 && p[0] == ESC && StringIntroducer(p[1]) ? Skip::String : Skip::SequenceTail;
                 pos = size;
+                if (skip_ == Skip::String && data[size - 1] == ESC) pos--;   // perhaps the start of ST
                 break;
             }
             u = Unit::Make(Unit::Skip, 1);   // cannot happen when forced; keeps progress certain
         }
         lastWasCR_ = false;
         if (u.K == Unit::Key) Emit(u);
-        pos += std::clamp<size_t>(u.Used, 1, n);
+        const size_t used = std::clamp<size_t>(u.Used, 1, n);
+        if (u.K == Unit::Skip && p[0] == ESC && AnswersAwaited(now_)) {
+            if (DeviceAttributes(p, used)) opt_.AnswersAwaitedUntilMs = 0;   // the last answer came
+            if (GarbledAnswer(p, used)) {
+                // A garbled answer: what came with it is garbage too, not keys.
+                pos = size;
+                break;
+            }
+        }
+        pos += used;
     }
     pending_.erase(0, pos);
 }
@@ -163,6 +256,18 @@ void KeyDecoder::Decode(bool force) {
 KeyDecoder::Unit KeyDecoder::DecodeUnit(const uint8_t* p, size_t n, bool force) const {
     if (p[0] != ESC) return DecodeTyped(p, n, force);
     if (n == 1) return force ? Unit::MakeKey(NamedKeyEvent(NamedKey::Escape, 0), 1) : Unit::Make(Unit::Wait, 0);
+    // (ESC and the introducer alone, given up, are Alt with that key.)
+    if (StringIntroducer(p[1]) && AnswersAwaited(now_) && !(force && n == 2)) {
+        // A string answer: dropped whole, up to its terminator; one that
+        // never ends (garbled) is dropped as far as it came.
+        for (size_t i = 2; i < n; i++) {
+            if (StringEnd(p[i])) return Unit::Make(Unit::Skip, i + 1);
+            if (p[i] != ESC) continue;
+            if (i + 1 == n) break;
+            return Unit::Make(Unit::Skip, p[i + 1] == '\\' ? i + 2 : i);
+        }
+        return force ? Unit::Make(Unit::Skip, n) : Unit::Make(Unit::Wait, 0);
+    }
     Unit u = DecodeSequence(p, n, force);
     if (u.K != Unit::None) return u;
 

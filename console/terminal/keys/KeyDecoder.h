@@ -29,6 +29,15 @@ public:
         bool PositionReportPending = false;
         // What the application keypad's SS3 forms stand for on this terminal.
         Ss3Keypad Keypad = Ss3Keypad::Digits;
+        // The start-up question's answers have not all come (the device
+        // attributes, which come last, are missing): until they come or the
+        // clock of Feed and Tick reaches this time (0: nothing awaited), a
+        // pending start of an answer waits up to AnswerHoldMs between its
+        // bytes instead of EscTimeoutMs, however it is split, and string
+        // answers (DCS, OSC, APC, PM, SOS) are dropped whole. Held bytes
+        // that turn out to be no answer mean what they meant at EscTimeoutMs.
+        uint64_t AnswersAwaitedUntilMs = 0;
+        int AnswerHoldMs = 1000;
     };
 
     KeyDecoder(std::vector<KeySequence> sequences, const Charset& charset, Options options);
@@ -41,6 +50,12 @@ public:
     void Finish();
     // Milliseconds until Tick must be called to settle pending bytes; -1: nothing pending.
     int MsUntilDeadline(uint64_t nowMs) const;
+    // Whether the start-up answers are still awaited at nowMs.
+    bool AnswersAwaited(uint64_t nowMs) const;
+    // Bytes held back for the rest of a sequence: fewer than the longest
+    // sequence, whatever arrives (what is longer is dropped as it comes).
+    size_t Held() const { return pending_.size(); }
+    static constexpr size_t MaxHeld = 64;
 
     // Decoded events, oldest first. Every key press gives a down event and,
     // unless the terminal reports releases, an up event right after it.
@@ -53,6 +68,8 @@ public:
 
 private:
     struct Unit;   // one decoded key, a sequence to drop, or "wait for more"
+    // How long pending bytes wait for the next ones before they are settled.
+    uint64_t TimeoutAt(uint64_t nowMs) const;
     void Decode(bool force);
     Unit DecodeUnit(const uint8_t* p, size_t n, bool force) const;
     Unit DecodeSequence(const uint8_t* p, size_t n, bool force) const;
@@ -63,9 +80,15 @@ private:
     std::vector<KeySequence> seqs_;
     const Charset& charset_;
     Options opt_;
+    // Dropping the rest of something too long to hold: a sequence's
+    // parameters up to its final byte, or a string up to its terminator.
+    enum class Skip { None, SequenceTail, String };
+    bool Skipping() const { return skip_ != Skip::None; }
+
     std::string pending_;
     uint64_t pendingSince_ = 0;   // when the last byte arrived
+    uint64_t now_ = 0;            // the clock of the last Feed or Tick
     bool lastWasCR_ = false;
-    bool skipping_ = false;       // dropping the rest of an overlong sequence
+    Skip skip_ = Skip::None;
     std::deque<InputRecord> events_;
 };

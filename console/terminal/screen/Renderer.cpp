@@ -22,10 +22,38 @@ Renderer::Renderer(TermCaps caps, const Charset& charset, int width, int height)
 
 void Renderer::Resize(int width, int height) {
     shown_ = ScreenGrid(width, height);
+    Repaint();
+}
+
+void Renderer::Repaint() {
+    shown_.Reset(Cell{});
     scrolls_.clear();
     originKnown_ = false;   // nothing shown yet to scroll along with the view
     curX_ = curY_ = -1;
-    curAttr_ = -1;   // after a resize, take nothing about the terminal for granted
+    curAttr_ = -1;   // take nothing about the terminal for granted
+    clearDue_ = true;
+    checkAll_ = true;
+}
+
+void Renderer::ClearScreen(std::string& out) {
+    clearDue_ = false;
+    const bool home = !caps_.ed.empty() && !caps_.cup.empty();
+    if (!home && caps_.clear.empty()) {
+        blankUnknown_ = true;   // no way to clear: every cell is painted instead
+        return;
+    }
+    // Erasing paints the current background on some terminals: the
+    // terminal's own, as everywhere the program has not written.
+    SetAttr(out, DefaultAttr);
+    if (home) {
+        MoveTo(out, 0, 0, false);
+        out += ExpandCap(caps_.ed);
+    } else {
+        out += ExpandCap(caps_.clear);
+    }
+    curX_ = curY_ = 0;
+    shown_.Reset(Cell{' ', DefaultAttr, true});
+    blankUnknown_ = false;
 }
 
 void Renderer::AssumeCursorAt(int x, int y) {
@@ -92,26 +120,25 @@ void Renderer::ScrollAlong(std::string& out, const ScreenGrid& buffer, const Vie
             scroll(std::max(s.top - originY_, 0), std::min(s.bottom - originY_, h - 1), s.n);
     scrolls_.clear();
     // The view moved down or up: the rows it keeps move up or down with it.
+    // Every row is looked at then (the view is the terminal's size, small
+    // wherever it moves).
     scroll(0, h - 1, view.Y - originY_);
+    if (view.X != originX_ || view.Y != originY_) checkAll_ = true;
     originX_ = view.X;
     originY_ = view.Y;
 }
 
-ScreenGrid Renderer::ViewOf(const ScreenGrid& buffer, const ViewRect& view) const {
-    const Cell blank{' ', DefaultAttr, true};
-    ScreenGrid want(shown_.Width(), shown_.Height());
-    for (int y = 0; y < want.Height(); y++)
-        for (int x = 0; x < want.Width(); x++) {
-            const int bx = view.X + x, by = view.Y + y;
-            Cell c = buffer.Inside(bx, by) ? buffer.At(bx, by) : Cell{};
-            // A cell the program never wrote keeps what the terminal had
-            // there, unless the program's own cells stand there now.
-            const Cell& have = shown_.At(x, y);
-            if (!c.known && have.known && !(have == blank)) c = blank;
-            want.At(x, y) = c;
-        }
-    want.Cursor = Coord{static_cast<int16_t>(buffer.Cursor.X - view.X), static_cast<int16_t>(buffer.Cursor.Y - view.Y)};
-    return want;
+Cell Renderer::Wanted(int x, int y) const {
+    static constexpr Cell blank{' ', DefaultAttr, true};
+    const int bx = view_.X + x, by = view_.Y + y;
+    Cell c = buffer_->Inside(bx, by) ? buffer_->At(bx, by) : Cell{};
+    if (c.known) return c;
+    // A cell the program never wrote keeps what the terminal had there,
+    // unless the program's own cells stand there now (or the terminal could
+    // not be cleared after a resize: anything may stand there).
+    const Cell& have = shown_.At(x, y);
+    if ((have.known || blankUnknown_) && !(have == blank)) c = blank;
+    return c;
 }
 
 void Renderer::DoScroll(std::string& out, const PendingScroll& s) {
@@ -126,10 +153,10 @@ void Renderer::DoScroll(std::string& out, const PendingScroll& s) {
     }
     int n = std::abs(s.n);
     if (s.n > 0) {
-        MoveTo(out, 0, s.bottom, nullptr);
+        MoveTo(out, 0, s.bottom, false);
         out += Repeat(ExpandCap(caps_.ind), n);
     } else {
-        MoveTo(out, 0, s.top, nullptr);
+        MoveTo(out, 0, s.top, false);
         out += Repeat(ExpandCap(caps_.ri), n);
     }
     if (!full) {
@@ -144,6 +171,7 @@ void Renderer::DoScroll(std::string& out, const PendingScroll& s) {
     const int16_t right = static_cast<int16_t>(shown_.Width() - 1);
     const SmallRect region{0, static_cast<int16_t>(s.top), right, static_cast<int16_t>(s.bottom)};
     shown_.Scroll(region, region, Coord{0, static_cast<int16_t>(s.top - s.n)}, ' ', DefaultAttr);
+    for (int y = s.top; y <= s.bottom; y++) rowsToCheck_.push_back(y);
 }
 
 int Renderer::FgIndex(int attr) const {
@@ -201,7 +229,7 @@ void Renderer::SetAttr(std::string& out, int attr) {
     curAttr_ = attr;
 }
 
-void Renderer::MoveTo(std::string& out, int x, int y, const ScreenGrid* wanted) {
+void Renderer::MoveTo(std::string& out, int x, int y, bool again) {
     if (curX_ == x && curY_ == y) return;
     std::string best = ExpandCap(caps_.cup, y, x);
     auto consider = [&best](const std::string& s) {
@@ -219,16 +247,16 @@ void Renderer::MoveTo(std::string& out, int x, int y, const ScreenGrid* wanted) 
                 consider(repeat(caps_.cuf1, n));
                 // Writing the cells in between again, when they already show
                 // what they should in the current colours, is often shortest.
-                if (wanted != nullptr && n <= 8) {
-                    std::string again;
+                if (again && n <= 8) {
+                    std::string cells;
                     bool ok = true;
                     for (int i = curX_; i < x && ok; i++) {
-                        const Cell& w = wanted->At(i, y);
+                        const Cell w = Wanted(i, y);
                         const Cell& s = shown_.At(i, y);
                         ok = w.known && s == w && w.attr == curAttr_ && !SkipCell(i, y);
-                        again += glyphs_[w.ch];
+                        cells += glyphs_[w.ch];
                     }
-                    if (ok) consider(again);
+                    if (ok) consider(cells);
                 }
             } else {
                 int n = curX_ - x;
@@ -267,10 +295,10 @@ bool Renderer::SkipCell(int x, int y) const {
     return caps_.am && !caps_.xenl && x == shown_.Width() - 1 && y == shown_.Height() - 1;
 }
 
-void Renderer::DrawRow(std::string& out, const ScreenGrid& wanted, int y) {
+void Renderer::DrawRow(std::string& out, int y, int from, int to) {
     const int w = shown_.Width();
-    for (int x = 0; x < w; x++) {
-        const Cell& want = wanted.At(x, y);
+    for (int x = from; x <= to; x++) {
+        const Cell want = Wanted(x, y);
         Cell& have = shown_.At(x, y);
         if (!want.known || have == want) continue;
 
@@ -279,12 +307,12 @@ void Renderer::DrawRow(std::string& out, const ScreenGrid& wanted, int y) {
         if (want.ch == ' ' && !caps_.el.empty() && (caps_.bce || want.attr == DefaultAttr)) {
             bool blankToEnd = true;
             for (int i = x; i < w && blankToEnd; i++) {
-                const Cell& c = wanted.At(i, y);
+                const Cell c = Wanted(i, y);
                 blankToEnd = c.known && c.ch == ' ' && c.attr == want.attr;
             }
             std::string el = ExpandCap(caps_.el);
             if (blankToEnd && static_cast<size_t>(w - x) > el.size()) {
-                MoveTo(out, x, y, &wanted);
+                MoveTo(out, x, y, true);
                 SetAttr(out, want.attr);
                 out += el;
                 for (int i = x; i < w; i++) shown_.At(i, y) = Cell{' ', want.attr, true};
@@ -293,7 +321,7 @@ void Renderer::DrawRow(std::string& out, const ScreenGrid& wanted, int y) {
         }
 
         if (SkipCell(x, y)) continue;
-        MoveTo(out, x, y, &wanted);
+        MoveTo(out, x, y, true);
         SetAttr(out, want.attr);
         out += glyphs_[want.ch];
         have = want;
@@ -304,19 +332,55 @@ void Renderer::DrawRow(std::string& out, const ScreenGrid& wanted, int y) {
     }
 }
 
+void Renderer::DrawRows(std::string& out) {
+    const int w = shown_.Width(), h = shown_.Height();
+    if (checkAll_) {
+        for (int y = 0; y < h; y++) DrawRow(out, y, 0, w - 1);
+        checkAll_ = false;
+        blankUnknown_ = false;   // every cell has been painted
+        rowsToCheck_.clear();
+        return;
+    }
+    // The changed columns of each row, top to bottom.
+    struct Span {
+        int y, from, to;
+    };
+    std::vector<Span> spans;
+    for (int by : buffer_->ChangedRows()) {
+        const int y = by - view_.Y;
+        const RowChange c = buffer_->Changed(by);
+        const int from = std::max(c.From - view_.X, 0), to = std::min(c.To - view_.X, w - 1);
+        if (y >= 0 && y < h && from <= to) spans.push_back(Span{y, from, to});
+    }
+    for (int y : rowsToCheck_) spans.push_back(Span{y, 0, w - 1});
+    rowsToCheck_.clear();
+    std::sort(spans.begin(), spans.end(), [](const Span& a, const Span& b) { return a.y < b.y; });
+    for (size_t i = 0; i < spans.size();) {
+        Span s = spans[i];
+        for (i++; i < spans.size() && spans[i].y == s.y; i++) {
+            s.from = std::min(s.from, spans[i].from);
+            s.to = std::max(s.to, spans[i].to);
+        }
+        DrawRow(out, s.y, s.from, s.to);
+    }
+}
+
 std::string Renderer::Render(const ScreenGrid& wanted) {
     return Render(wanted, ViewRect{0, 0, wanted.Width(), wanted.Height()});
 }
 
 std::string Renderer::Render(const ScreenGrid& buffer, const ViewRect& view) {
     std::string out;
+    buffer_ = &buffer;
+    view_ = view;
     if (view.Width != shown_.Width() || view.Height != shown_.Height()) Resize(view.Width, view.Height);
+    if (clearDue_) ClearScreen(out);
     ScrollAlong(out, buffer, view);
-    const ScreenGrid wanted = ViewOf(buffer, view);
-    for (int y = 0; y < shown_.Height(); y++) DrawRow(out, wanted, y);
+    DrawRows(out);
 
-    int cx = std::clamp<int>(wanted.Cursor.X, 0, shown_.Width() - 1);
-    int cy = std::clamp<int>(wanted.Cursor.Y, 0, shown_.Height() - 1);
-    MoveTo(out, cx, cy, &wanted);
+    int cx = std::clamp<int>(buffer.Cursor.X - view.X, 0, shown_.Width() - 1);
+    int cy = std::clamp<int>(buffer.Cursor.Y - view.Y, 0, shown_.Height() - 1);
+    MoveTo(out, cx, cy, true);
+    buffer_ = nullptr;
     return out;
 }

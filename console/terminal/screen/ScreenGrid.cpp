@@ -4,13 +4,36 @@
 
 ScreenGrid::ScreenGrid(int width, int height, Cell init)
     : width_(std::max(width, 1)), height_(std::max(height, 1)),
-      cells_(static_cast<size_t>(width_) * height_, init) {}
+      cells_(static_cast<size_t>(width_) * height_, init), changes_(static_cast<size_t>(height_)) {
+    TouchAll();
+}
+
+void ScreenGrid::Touch(int y, int from, int to) {
+    RowChange& c = changes_[static_cast<size_t>(y)];
+    if (!c.Any()) {
+        changedRows_.push_back(y);
+        c = RowChange{from, to};
+        return;
+    }
+    c.From = std::min(c.From, from);
+    c.To = std::max(c.To, to);
+}
+
+void ScreenGrid::TouchAll() {
+    for (int y = 0; y < height_; y++) Touch(y, 0, width_ - 1);
+}
+
+void ScreenGrid::ClearChanges() {
+    for (int y : changedRows_) changes_[static_cast<size_t>(y)] = RowChange{};
+    changedRows_.clear();
+}
 
 void ScreenGrid::StoreChar(uint8_t ch, Coord pos) {
     if (!Inside(pos.X, pos.Y)) return;
     Cell& c = At(pos.X, pos.Y);
     c.ch = ch;
     c.known = true;
+    Touch(pos.Y, pos.X, pos.X);
 }
 
 void ScreenGrid::StoreAttr(uint8_t attr, Coord pos) {
@@ -18,6 +41,7 @@ void ScreenGrid::StoreAttr(uint8_t attr, Coord pos) {
     Cell& c = At(pos.X, pos.Y);
     c.attr = attr;
     c.known = true;
+    Touch(pos.Y, pos.X, pos.X);
 }
 
 void ScreenGrid::FillChar(uint8_t ch, uint32_t length, Coord pos) {
@@ -41,6 +65,7 @@ void ScreenGrid::Scroll(const SmallRect& source, const SmallRect& clip, Coord de
     int cr = std::min<int>(clip.Right, width_ - 1), cb = std::min<int>(clip.Bottom, height_ - 1);
     if (sl > sr || st > sb || cl > cr || ct > cb) return;
     auto inClip = [&](int x, int y) { return x >= cl && x <= cr && y >= ct && y <= cb; };
+    for (int y = ct; y <= cb; y++) Touch(y, cl, cr);
 
     // Copy first so overlapping moves read the old cells.
     int w = sr - sl + 1, h = sb - st + 1;
@@ -73,8 +98,14 @@ void ScreenGrid::Resize(int width, int height, Cell init) {
     cells_.swap(cells);
     width_ = width;
     height_ = height;
+    changes_.assign(static_cast<size_t>(height_), RowChange{});
+    changedRows_.clear();
+    TouchAll();
     Cursor.X = static_cast<int16_t>(std::min<int>(Cursor.X, width_ - 1));
     Cursor.Y = static_cast<int16_t>(std::min<int>(Cursor.Y, height_ - 1));
 }
 
-void ScreenGrid::Reset(Cell c) { std::fill(cells_.begin(), cells_.end(), c); }
+void ScreenGrid::Reset(Cell c) {
+    std::fill(cells_.begin(), cells_.end(), c);
+    TouchAll();
+}

@@ -1,7 +1,9 @@
 // A screen of character cells as the program sees it: each cell an 8-bit
 // Windows-1250 character and an 8-bit attribute, plus whether anything was
 // ever put there. The real terminal keeps showing whatever it showed for
-// cells nobody wrote, so those stay "unknown" and are never drawn.
+// cells nobody wrote, so those stay "unknown" and are never drawn. The grid
+// also notes which cells changed since the last render, row by row, so that
+// a render costs what changed rather than the size of the grid.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -15,6 +17,12 @@ struct Cell {
     bool known = false;
 
     bool operator==(const Cell&) const = default;
+};
+
+// The columns of one row that changed; none when From > To.
+struct RowChange {
+    int From = 1, To = 0;
+    bool Any() const { return From <= To; }
 };
 
 class ScreenGrid {
@@ -48,8 +56,18 @@ public:
     // Every cell becomes `c`.
     void Reset(Cell c);
 
+    // The rows with changes since ClearChanges, each once, in no order.
+    const std::vector<int>& ChangedRows() const { return changedRows_; }
+    RowChange Changed(int y) const { return changes_[static_cast<size_t>(y)]; }
+    void ClearChanges();
+
 private:
+    void Touch(int y, int from, int to);
+    void TouchAll();
+
     int width_;
     int height_;
     std::vector<Cell> cells_;
+    std::vector<RowChange> changes_;
+    std::vector<int> changedRows_;
 };

@@ -1,6 +1,7 @@
 #include "StreamRenderer.h"
 
-StreamRenderer::StreamRenderer(const Charset& charset, int row) : glyphs_(charset), row_(row) {}
+StreamRenderer::StreamRenderer(const Charset& charset, int row, int width)
+    : glyphs_(charset), row_(row), width_(width > 0 ? width : 0) {}
 
 void StreamRenderer::NewLines(int count) {
     out_.append(static_cast<size_t>(count), '\n');
@@ -26,10 +27,16 @@ void StreamRenderer::Char(uint8_t ch, Coord pos) {
     }
     if (static_cast<uint8_t>(line_[x]) == ch) return;   // shows already (an editor moving right)
     // A change inside the line (the line editor's Backspace and overwrite):
-    // the line again from its start, over itself.
+    // a carriage return, then the line again over itself from the start of
+    // the terminal row the cursor is on. A line longer than the terminal is
+    // wide has wrapped onto rows above, which a carriage return cannot reach:
+    // a change there is left out rather than the line repeated.
     line_[x] = static_cast<char>(ch);
+    const size_t w = static_cast<size_t>(width_);
+    const size_t rowStart = w > 0 ? line_.size() / w * w : 0;
+    if (x < rowStart) return;
     out_ += '\r';
-    for (char c : line_) out_ += glyphs_[static_cast<uint8_t>(c)];
+    for (size_t i = rowStart; i < line_.size(); i++) out_ += glyphs_[static_cast<uint8_t>(line_[i])];
 }
 
 void StreamRenderer::Fill(uint8_t ch, uint32_t length, Coord pos) {
@@ -53,6 +60,12 @@ void StreamRenderer::Scroll(const SmallRect& source, const SmallRect& clip, Coor
     // The terminal's current line moves with the rows: the next row written
     // below it is that many line ends away.
     if (row_ >= clip.Top && row_ <= clip.Bottom) row_ -= source.Top - dest.Y;
+}
+
+std::string StreamRenderer::End(Coord cursor) {
+    std::string s = Take();
+    if (LineOpen(cursor)) NewLines(1);
+    return s + Take();
 }
 
 std::string StreamRenderer::Take() {

@@ -43,6 +43,8 @@ TermCaps AnsiFallbackCaps() {
     c.setaf = "\x1b[3%p1%dm";
     c.setab = "\x1b[4%p1%dm";
     c.el = "\x1b[K";
+    c.ed = "\x1b[J";
+    c.clear = "\x1b[H\x1b[J";
     c.u7 = "\x1b[6n";
     c.colors = 8;
     // Assume the worst of an unknown terminal: no bce (spaces are painted

@@ -11,7 +11,7 @@ struct TermCaps {
     // Scrolling region and scrolling.
     std::string csr, ind, ri;
     // Attributes and erasing.
-    std::string sgr0, bold, blink, setaf, setab, el;
+    std::string sgr0, bold, blink, setaf, setab, el, ed, clear;
     // Cursor visibility, keypad transmit mode, cursor position report.
     std::string cnorm, smkx, rmkx, u7;
     int colors = 0;

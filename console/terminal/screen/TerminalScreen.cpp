@@ -4,9 +4,9 @@
 
 TerminalScreen::TerminalScreen(const TermCaps& caps, const Charset& charset, int width, int height, bool stream)
     : grid_(BufferExtent(width, PageWidth, 0), BufferExtent(height, PageHeight, 0)),
-      view_{0, 0, std::max(width, 1), std::max(height, 1)},
+      view_{0, 0, width > 0 ? width : PageWidth, height > 0 ? height : PageHeight},
       renderer_(caps, charset, view_.Width, view_.Height) {
-    if (stream) stream_ = std::make_unique<StreamRenderer>(charset, 0);
+    if (stream) stream_ = std::make_unique<StreamRenderer>(charset, 0, width);
 }
 
 void TerminalScreen::CursorFoundAt(int x, int y) {
@@ -16,6 +16,7 @@ void TerminalScreen::CursorFoundAt(int x, int y) {
 }
 
 void TerminalScreen::SetTerminalSize(int width, int height) {
+    if (stream_) stream_->SetWidth(width);
     width = std::max(width, 1);
     height = std::max(height, 1);
     const int bw = BufferExtent(width, PageWidth, grid_.Width());
@@ -27,7 +28,12 @@ void TerminalScreen::SetTerminalSize(int width, int height) {
     Repaint();
 }
 
-void TerminalScreen::Repaint() { renderer_.Resize(view_.Width, view_.Height); }
+void TerminalScreen::Repaint() {
+    if (view_.Width != renderer_.Width() || view_.Height != renderer_.Height())
+        renderer_.Resize(view_.Width, view_.Height);
+    else
+        renderer_.Repaint();
+}
 
 void TerminalScreen::SetCursor(Coord pos) {
     if (grid_.Inside(pos.X, pos.Y)) grid_.Cursor = pos;
@@ -58,13 +64,17 @@ void TerminalScreen::Scroll(const SmallRect& source, const SmallRect& clip, Coor
 }
 
 std::string TerminalScreen::Render() {
-    if (stream_) return stream_->Take();
+    if (stream_) {
+        grid_.ClearChanges();
+        return stream_->Take();
+    }
     view_ = FollowCursor(view_, grid_.Width(), grid_.Height(), grid_.Cursor);
-    return renderer_.Render(grid_, view_);
+    std::string s = renderer_.Render(grid_, view_);
+    grid_.ClearChanges();
+    return s;
 }
 
 std::string TerminalScreen::RenderAndReset() {
-    std::string s = Render();
-    if (!stream_) s += renderer_.ResetAttributes();
-    return s;
+    if (stream_) return stream_->End(grid_.Cursor);
+    return Render() + renderer_.ResetAttributes();
 }

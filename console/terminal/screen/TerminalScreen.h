@@ -16,7 +16,9 @@
 
 class TerminalScreen {
 public:
-    // A terminal of width x height; stream: it cannot place its cursor.
+    // A terminal of width x height; stream: it cannot place its cursor, or
+    // it is no terminal (a file or a pipe: width and height 0, the view is
+    // the page and lines may be of any length).
     TerminalScreen(const TermCaps& caps, const Charset& charset, int width, int height, bool stream);
 
     bool Stream() const { return stream_ != nullptr; }
@@ -27,9 +29,11 @@ public:
     // The terminal's cursor stands at this cell of it (asked at start).
     void CursorFoundAt(int x, int y);
     // The terminal changed size: the buffer grows to cover it if need be
-    // (it never shrinks), and the next render repaints the whole view.
+    // (it never shrinks), and the next render clears the terminal and paints
+    // the whole view (a terminal that re-wraps its lines at a resize leaves
+    // them anywhere).
     void SetTerminalSize(int width, int height);
-    // What the terminal shows is unknown (after a stop): repaint the view.
+    // What the terminal shows is unknown (after a stop): the same.
     void Repaint();
 
     // The platform's cell operations, in buffer coordinates.
@@ -43,8 +47,11 @@ public:
     // The bytes that bring the terminal up to date; the view follows the
     // cursor first.
     std::string Render();
-    // The same, then the terminal's own colours again (giving it back).
+    // The same, then the terminal's own colours again (giving it back); a
+    // stream ends with a line end.
     std::string RenderAndReset();
+    // A plain stream whose last line has not ended yet.
+    bool StreamLineOpen() const { return stream_ && stream_->LineOpen(grid_.Cursor); }
 
 private:
     ScreenGrid grid_;

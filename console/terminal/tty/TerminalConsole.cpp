@@ -2,7 +2,8 @@
 // kept in a screen buffer that the terminal shows a view of, and the
 // differences are sent at every Present and before every wait. Nothing is
 // drawn or cleared at start and no alternate screen is used, so the last
-// page stays on the terminal after the run.
+// page stays on the terminal after the run. Output to a file or a pipe gets
+// the pages as plain text, as a terminal without cursor addressing does.
 #include "TerminalConsole.h"
 
 #include <curses.h>
@@ -51,6 +52,11 @@ constexpr const char* XtermKeysOff = "\x1b[>4m\x1b[?1036;1039r";
 constexpr int QueryTimeoutMs = 200;
 // A lone ESC (or an incomplete sequence) is a key of its own after this long.
 constexpr int EscTimeoutMs = 50;
+// Answers still missing when the question gives up may come later, in
+// pieces over a slow link: for this long after it, their pieces are held
+// up to AnswerHoldMs apart and dropped when whole.
+constexpr int AnswerWindowMs = 10000;
+constexpr int AnswerHoldMs = 1000;
 
 uint64_t NowMs() {
     timespec ts{};
@@ -85,6 +91,15 @@ public:
     void WaitForInput() override;
     void Present() override { Flush(); }
     void Restore() override;
+    void GiveBackNow() override {
+        // A plain stream's last line ends even after an error, so that a
+        // shell's prompt starts on a line of its own; nothing is allocated.
+        if (!restored_ && !outputDead_ && !streamEnded_ && screen_->StreamLineOpen()) {
+            streamEnded_ = true;
+            WriteAllTo(STDOUT_FILENO, "\n", 1);
+        }
+        GiveBackInEmergency();
+    }
     bool ReportsKeyReleases() override { return kitty_; }
 
 private:
@@ -94,6 +109,7 @@ private:
     std::string GiveBackModes() const;   // cursor shown, keypad and keyboard modes as found
     bool CtrlCIsAKey() const { return kitty_ || xtermKeys_; }
     void CheckResize();
+    bool RepaintDue() const;
     void Flush();
     void WriteAll(const std::string& bytes);
     void Pump(int timeoutMs);
@@ -104,16 +120,25 @@ private:
     bool inTty_ = false;
     bool sameTerminal_ = false;
     bool outputDead_ = false;
+    bool streamEnded_ = false;   // an error's give-back ended the stream's last line
     bool inputEnded_ = false;
     bool kitty_ = false;
     bool xtermKeys_ = false;   // xterm's Alt and modifyOtherKeys settings are ours
     bool urxvt_ = false;
     bool positionPending_ = false;   // asked for the cursor position, no answer yet
+    bool answersLate_ = false;       // the question ended before its last answer came
     bool keypad_ = false;
+    // The terminal is given back: nothing more is drawn or stored (what the
+    // end still writes to Output would not be shown, and must not allocate
+    // on a heap that an error may have damaged).
     bool restored_ = false;
     bool haveTerminfo_ = false;
     bool stream_ = false;   // the terminal cannot place its cursor: text only
     uint32_t outputCP_ = 852;
+    // Resizes and continues acted on (the screen knows), and answered (the
+    // repaint is written); see ResizeCount.
+    unsigned appliedResizes_ = 0, appliedContinues_ = 0;
+    unsigned answeredResizes_ = 0, answeredContinues_ = 0;
     TerminalModes modes_;
     std::string typedAhead_;   // keys typed while the terminal was being asked
 
@@ -131,6 +156,7 @@ TerminalConsole::TerminalConsole(void (*inputEnded)()) : onInputEnded_(inputEnde
 
     int width = PageWidth, height = PageHeight;
     ReadSize(width, height);
+    if (!outTty_) width = height = 0;   // no terminal: lines of any length
     screen_ = std::make_unique<TerminalScreen>(caps_, charset_, width, height, stream_);
 
     // Handlers first, so a Ctrl-C during the start-up question still gives
@@ -148,6 +174,8 @@ TerminalConsole::TerminalConsole(void (*inputEnded)()) : onInputEnded_(inputEnde
     opt.EscTimeoutMs = EscTimeoutMs;
     opt.PositionReportPending = positionPending_;
     opt.Keypad = urxvt_ ? Ss3Keypad::CursorKeys : Ss3Keypad::Digits;
+    if (answersLate_) opt.AnswersAwaitedUntilMs = NowMs() + AnswerWindowMs;
+    opt.AnswerHoldMs = AnswerHoldMs;
     decoder_ = std::make_unique<KeyDecoder>(haveTerminfo_ ? KeySequencesFromTerminfo() : BuiltinKeySequences(),
                                             charset_, opt);
     if (!typedAhead_.empty()) {
@@ -176,6 +204,8 @@ void TerminalConsole::LoadCapabilities() {
     // the emulator in use almost surely speaks ANSI.
     if (haveTerminfo_ && caps_.cup.empty()) stream_ = true;
     else if (!haveTerminfo_) caps_ = AnsiFallbackCaps();
+    // Output to a file or a pipe: the pages as the same plain text.
+    if (!outTty_) stream_ = true;
 }
 
 void TerminalConsole::ReadSize(int& width, int& height) const {
@@ -201,6 +231,7 @@ void TerminalConsole::Ask() {
     urxvt_ = a.Urxvt;
     if (a.HaveCursor) screen_->CursorFoundAt(a.Column - 1, a.Row - 1);
     positionPending_ = !a.CursorReported;   // a slow terminal (ssh) may still answer
+    answersLate_ = !a.Answered;
     typedAhead_ = a.TypedAhead;
 
     std::string modes;
@@ -223,21 +254,29 @@ std::string TerminalConsole::GiveBackModes() const {
 }
 
 void TerminalConsole::CheckResize() {
+    if (restored_) return;
     // A resize only changes the view, which is then painted whole; after a
     // stop, whatever the shell wrote meanwhile is unknown: the view is
-    // painted again too.
-    bool repaint = TakeContinued();
-    if (TakeResized()) {
+    // painted again too. The counts are read before the size, so a signal
+    // arriving later is another one to answer.
+    const unsigned resizes = ResizeCount(), continues = ContinueCount();
+    if (resizes != appliedResizes_) {
+        appliedResizes_ = resizes;
+        appliedContinues_ = continues;
         int width = screen_->View().Width, height = screen_->View().Height;
         ReadSize(width, height);
         screen_->SetTerminalSize(width, height);
-    } else if (repaint) {
+    } else if (continues != appliedContinues_) {
+        appliedContinues_ = continues;
         screen_->Repaint();
     }
 }
 
+bool TerminalConsole::RepaintDue() const {
+    return ResizeCount() != answeredResizes_ || ContinueCount() != answeredContinues_;
+}
+
 bool TerminalConsole::GetScreenBufferInfo(ScreenBufferInfo& info) {
-    if (!outTty_) return false;
     CheckResize();
     const ScreenGrid& buffer = screen_->Buffer();
     const ViewRect view = screen_->View();
@@ -252,71 +291,67 @@ bool TerminalConsole::GetScreenBufferInfo(ScreenBufferInfo& info) {
 }
 
 void TerminalConsole::SetCursorPosition(Coord pos) {
-    if (!outTty_) return;
+    if (restored_) return;
     CheckResize();
     screen_->SetCursor(pos);
 }
 
 void TerminalConsole::WriteOutputCharacter(uint8_t ch, Coord pos) {
-    if (!outTty_) return;
+    if (restored_) return;
     CheckResize();
     screen_->StoreChar(ch, pos);
 }
 
 void TerminalConsole::WriteOutputAttribute(uint16_t attr, Coord pos) {
-    if (!outTty_) return;
+    if (restored_) return;
     CheckResize();
     screen_->StoreAttr(static_cast<uint8_t>(attr), pos);
 }
 
 void TerminalConsole::FillOutputCharacter(uint8_t ch, uint32_t length, Coord pos) {
-    if (!outTty_) return;
+    if (restored_) return;
     CheckResize();
     screen_->FillChar(ch, length, pos);
 }
 
 void TerminalConsole::FillOutputAttribute(uint16_t attr, uint32_t length, Coord pos) {
-    if (!outTty_) return;
+    if (restored_) return;
     CheckResize();
     screen_->FillAttr(static_cast<uint8_t>(attr), length, pos);
 }
 
 void TerminalConsole::ScrollScreenBuffer(const SmallRect& source, const SmallRect& clip, Coord dest,
                                          uint8_t fillChar, uint16_t fillAttr) {
-    if (!outTty_) return;
+    if (restored_) return;
     CheckResize();
     screen_->Scroll(source, clip, dest, fillChar, static_cast<uint8_t>(fillAttr));
 }
 
 void TerminalConsole::Flush() {
-    if (!outTty_ || outputDead_ || restored_) return;
+    if (outputDead_ || restored_) return;
     CheckResize();
     WriteAll(screen_->Render());
+    // Only now, with the repaint written, are those signals answered.
+    answeredResizes_ = appliedResizes_;
+    answeredContinues_ = appliedContinues_;
 }
 
 void TerminalConsole::WriteAll(const std::string& bytes) {
-    // Hung up, closed or not draining: the screen is gone, the run goes on.
+    // Hung up or closed: the screen is gone, the run goes on. A slow or
+    // stalled terminal is waited for.
     if (!outputDead_ && !WriteAllTo(STDOUT_FILENO, bytes.data(), bytes.size())) outputDead_ = true;
 }
 
 void TerminalConsole::Pump(int timeoutMs) {
     if (inputEnded_) return;
-    pollfd p{STDIN_FILENO, POLLIN, 0};
-    int r = poll(&p, 1, timeoutMs);
-    if (r > 0) {
-        if (p.revents & POLLIN) {
-            uint8_t buf[4096];
-            ssize_t n = read(STDIN_FILENO, buf, sizeof buf);
-            if (n > 0) {
-                decoder_->Feed(buf, static_cast<size_t>(n), NowMs());
-            } else if (n == 0 || (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK)) {
-                inputEnded_ = true;
-            }
-        } else if (p.revents & (POLLHUP | POLLERR | POLLNVAL)) {
+    if (WaitForInputOrSignal(STDIN_FILENO, timeoutMs) == Woken::Input) {
+        uint8_t buf[4096];
+        ssize_t n = read(STDIN_FILENO, buf, sizeof buf);
+        if (n > 0) {
+            decoder_->Feed(buf, static_cast<size_t>(n), NowMs());
+        } else if (n == 0 || (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK)) {
             inputEnded_ = true;   // nothing left to read and nothing will come
         }
-    } else if (r < 0 && errno != EINTR && errno != EAGAIN) {
-        inputEnded_ = true;
     }
     if (inputEnded_) decoder_->Finish();
     else decoder_->Tick(NowMs());
@@ -325,7 +360,9 @@ void TerminalConsole::Pump(int timeoutMs) {
 }
 
 uint32_t TerminalConsole::GetNumberOfInputEvents() {
-    Pump(0);
+    // More is read only once the keys read so far are taken, so a fast
+    // producer (a pipe) cannot fill memory ahead of the program.
+    if (decoder_->Available() == 0) Pump(0);
     return static_cast<uint32_t>(decoder_->Available());
 }
 
@@ -370,11 +407,17 @@ void TerminalConsole::EndLikeCtrlC() {
 
 void TerminalConsole::Restore() {
     if (restored_) return;
-    if (outTty_ && !outputDead_) {
+    // Given back already with the prepared bytes (after an error, or by a
+    // signal): nothing more is sent, and nothing is allocated.
+    if (GiveBackDue() && !outputDead_) {
         CheckResize();
         std::string s = screen_->RenderAndReset();
         s += GiveBackModes();
         WriteAll(s);
+    } else if (GiveBackDue() && outTty_ && !stream_) {
+        // Always attempted: the terminal may only have failed once.
+        std::string s = ExpandCap(caps_.sgr0) + GiveBackModes();
+        WriteAllTo(STDOUT_FILENO, s.data(), s.size());
     }
     restored_ = true;
     SetGiveBackDue(false);

@@ -1,5 +1,7 @@
 #include "TerminalSignals.h"
 
+#include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -23,10 +25,36 @@ struct GiveBackState {
 };
 GiveBackState state;
 
-volatile sig_atomic_t resized = 0;
-volatile sig_atomic_t continued = 0;
+// A handler waits for a stalled terminal only so long at a time: a
+// signal that ends the process must still end it.
+constexpr int HandlerWaitMs = 5000;
 
-void OnResize(int) { resized = 1; }
+volatile sig_atomic_t resizes = 0;
+volatile sig_atomic_t continues = 0;
+// Written by the handlers, polled with the input: a wait cannot miss them.
+int wakePipe[2] = {-1, -1};
+
+void Wake() {
+    int savedErrno = errno;
+    if (wakePipe[1] >= 0) {
+        // Full means a wake-up is waiting already.
+        ssize_t ignored = write(wakePipe[1], "w", 1);
+        (void)ignored;
+    }
+    errno = savedErrno;
+}
+
+void OnResize(int) {
+    resizes = resizes + 1;
+    Wake();
+}
+
+// Any continue, also one after a stop the program did not see coming
+// (SIGSTOP): whatever the terminal shows now is unknown.
+void OnContinue(int) {
+    continues = continues + 1;
+    Wake();
+}
 
 void SetHandler(int sig, void (*handler)(int), int flags) {
     struct sigaction sa{};
@@ -61,9 +89,8 @@ void OnStopSignal(int sig) {
     SetHandler(sig, OnStopSignal, SA_RESTART);
     if (wasDue) {
         if (state.haveKeyModes) tcsetattr(STDIN_FILENO, TCSANOW, &state.keyModes);
-        WriteAllTo(STDOUT_FILENO, state.resume, state.resumeLength);
+        WriteAllTo(STDOUT_FILENO, state.resume, state.resumeLength, HandlerWaitMs);
         state.due = 1;
-        continued = 1;
     }
     errno = savedErrno;
 }
@@ -72,10 +99,15 @@ void OnStopSignal(int sig) {
 
 void InstallTerminalSignals(bool outputIsTerminal, bool inputIsTerminal) {
     if (!outputIsTerminal && !inputIsTerminal) return;
-    for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT})
+    for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF, SIGXCPU, SIGXFSZ,
+                    SIGIO, SIGPWR, SIGSTKFLT})
+        if (!StartedIgnored(sig)) SetHandler(sig, OnTerminatingSignal, 0);
+    for (int sig = SIGRTMIN; sig <= SIGRTMAX; sig++)
         if (!StartedIgnored(sig)) SetHandler(sig, OnTerminatingSignal, 0);
     for (int sig : {SIGTSTP, SIGTTIN, SIGTTOU})
         if (!StartedIgnored(sig)) SetHandler(sig, OnStopSignal, SA_RESTART);
+    if (wakePipe[0] < 0 && pipe2(wakePipe, O_NONBLOCK | O_CLOEXEC) != 0) wakePipe[0] = wakePipe[1] = -1;
+    SetHandler(SIGCONT, OnContinue, SA_RESTART);
     if (outputIsTerminal) SetHandler(SIGWINCH, OnResize, SA_RESTART);
 }
 
@@ -108,26 +140,30 @@ void PrepareGiveBackBytes(const std::string& leave, const std::string& resume) {
 
 void SetGiveBackDue(bool due) { state.due = due ? 1 : 0; }
 
+bool GiveBackDue() { return state.due != 0; }
+
 void GiveBackInEmergency() {
     if (!state.due) return;
     state.due = 0;
-    WriteAllTo(STDOUT_FILENO, state.leave, state.leaveLength);
+    WriteAllTo(STDOUT_FILENO, state.leave, state.leaveLength, HandlerWaitMs);
     if (state.haveFound) tcsetattr(STDIN_FILENO, TCSANOW, &state.found);
 }
 
-bool TakeResized() {
-    bool r = resized;
-    resized = 0;
-    return r;
-}
+unsigned ResizeCount() { return static_cast<unsigned>(resizes); }
+unsigned ContinueCount() { return static_cast<unsigned>(continues); }
 
-bool TakeContinued() {
-    bool c = continued;
-    continued = 0;
-    return c;
+Woken WaitForInputOrSignal(int fd, int timeoutMs) {
+    pollfd p[2] = {{fd, POLLIN, 0}, {wakePipe[0], POLLIN, 0}};
+    int r = poll(p, wakePipe[0] >= 0 ? 2 : 1, timeoutMs);
+    if (r < 0) return errno == EINTR ? Woken::Signal : Woken::Input;   // an error: let the read tell
+    if (r == 0) return Woken::Timeout;
+    if (wakePipe[0] >= 0 && (p[1].revents & POLLIN)) {
+        char drain[64];
+        while (read(wakePipe[0], drain, sizeof drain) > 0) {
+        }
+    }
+    return p[0].revents != 0 ? Woken::Input : Woken::Signal;
 }
-
-bool RepaintDue() { return resized || continued; }
 
 void RaiseDefault(int sig) {
     signal(sig, SIG_DFL);

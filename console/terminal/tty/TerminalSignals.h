@@ -1,7 +1,12 @@
-// Signals while the program owns the terminal. Ctrl-C, SIGTERM, SIGHUP and
-// SIGQUIT end the run by their default action with the terminal given back;
+// Signals while the program owns the terminal. Ctrl-C, SIGTERM, SIGHUP,
+// SIGQUIT and every other signal whose default action ends the process
+// (SIGUSR1, SIGALRM, SIGXCPU, the real-time ones, ...) end the run by that
+// action with the terminal given back; the fault handler of the run-time
+// takes the faults and SIGABRT, and SIGPIPE stays ignored (a write to a
+// closed pipe is an I/O error, and pages whose reader has gone are no
+// longer drawn);
 // a job-control stop gives the terminal back, and continuing (fg) takes it
-// again and asks for a repaint; a resize is noted for the console to act on.
+// again; a continue and a resize are counted for the console to repaint.
 // Everything a handler writes is prepared in advance, so the handlers need
 // only write(), poll() and tcsetattr().
 #pragma once
@@ -22,13 +27,23 @@ void PrepareGiveBackBytes(const std::string& leave, const std::string& resume);
 // Whether a signal still has to give the terminal back (false once the
 // console has done it itself).
 void SetGiveBackDue(bool due);
+bool GiveBackDue();
 // Gives the terminal back now, once; async-signal-safe.
 void GiveBackInEmergency();
 
-// A resize or a continue after a stop happened since the last call.
-bool TakeResized();
-bool TakeContinued();
-bool RepaintDue();
+// How many resizes, and continues after a stop, have happened so far. The
+// console compares them with the counts its last written repaint answered,
+// so one that arrives at any moment, during a repaint included, is seen.
+unsigned ResizeCount();
+unsigned ContinueCount();
+
+// What woke a wait for input.
+enum class Woken { Input, Signal, Timeout };
+// Waits until fd has input (or has ended) or a resize or a continue
+// happens, for at most timeoutMs (-1: no limit). The handlers also write to
+// a pipe polled here, so a signal that lands just before the wait still
+// ends it at once.
+Woken WaitForInputOrSignal(int fd, int timeoutMs);
 
 // Takes sig's default action now, even from inside its own handler: the end
 // of the process, or a stop (from which it returns once continued).

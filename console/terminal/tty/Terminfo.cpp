@@ -47,6 +47,8 @@ TermCaps TermCapsFromCurrentTerminal() {
     c.setaf = Str("setaf");
     c.setab = Str("setab");
     c.el = Str("el");
+    c.ed = Str("ed");
+    c.clear = Str("clear");
     c.cnorm = Str("cnorm");
     c.smkx = Str("smkx");
     c.rmkx = Str("rmkx");

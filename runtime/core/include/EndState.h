@@ -22,8 +22,8 @@ constexpr uint16_t ForeignExceptionError = 255;
 
 extern int32_t ExitCode;        // handed to the system when the process ends
 extern uint16_t ErrorCode;      // run-time error being reported
-extern void* ErrorAddr;         // blamed code address; non-null means a report is due
-extern bool ErrorReportDue;     // the error path ran: a report is due even for a null address
+extern void* ErrorAddr;         // blamed code address of the error being reported
+extern bool ErrorReportDue;     // the error path ran and its report is not written yet (also for a null address)
 extern void* ErrorBase;         // frame of the routine holding ErrorAddr
 extern bool ErrorAddrIsFault;   // ErrorAddr is a faulting instruction, not a return address
 extern uint16_t InOutRes;       // pending I/O result, 0 = none

@@ -24,3 +24,7 @@ extern void (*WriteReportProc)();   // writes the run-time error report
 extern void (*FlushStdIOProc)();    // flushes Output, ErrOutput, StdOut, StdErr
 // Called just before the process ends, whatever the end (restores the terminal).
 extern void (*BeforeExitProc)();
+// Gives the terminal back at once with bytes prepared in advance: no
+// allocation, safe in a signal handler. The end after an error runs it
+// first (the heap may be damaged), and so does the end by a signal.
+extern void (*GiveBackNowProc)();
