@@ -10,9 +10,11 @@ set -uo pipefail
 # A compiler, CMake and terminfo's development files (libtinfo and term.h).
 PACKAGES=(g++ make cmake libncurses-dev)
 # GoogleTest, tmux for the end-to-end runs, clang with its libFuzzer runtime,
-# valgrind, and for the install, package and man page tests dpkg-shlibdeps,
-# file, lintian and man.
-TEST_PACKAGES=(libgtest-dev tmux clang libclang-rt-14-dev valgrind dpkg-dev file lintian man-db)
+# valgrind, for the install, package and man page tests dpkg-shlibdeps,
+# file, lintian and man, and for keys typed on real terminals an X server,
+# xterm, urxvt, kitty and xdotool.
+TEST_PACKAGES=(libgtest-dev tmux clang libclang-rt-14-dev valgrind dpkg-dev file lintian man-db
+  xvfb xterm rxvt-unicode kitty xdotool)
 
 case "${1:-}" in
   "") ;;

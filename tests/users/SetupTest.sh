@@ -68,7 +68,7 @@ run 1000 no ok "g++ cmake make"
 expect_line "partly installed" "$out" "    apt-get update && apt-get install --no-install-recommends libncurses-dev"
 run 1000 no ok "g++ cmake make libncurses-dev" --tests
 expect_line "--tests" "$out" \
-  "    apt-get update && apt-get install --no-install-recommends libgtest-dev tmux clang libclang-rt-14-dev valgrind dpkg-dev file lintian man-db"
+  "    apt-get update && apt-get install --no-install-recommends libgtest-dev tmux clang libclang-rt-14-dev valgrind dpkg-dev file lintian man-db xvfb xterm rxvt-unicode kitty xdotool"
 
 # Root, but the install fails: the same line and status 1, not a half
 # finished setup that goes on.
