@@ -62,7 +62,8 @@ public:
 private:
     static ChildSetup Setup() {
         ChildSetup s;
-        s.Argv = {"Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"};
+        // No key repeats, however late a key's release comes on a loaded machine.
+        s.Argv = {"Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-ardelay", "60000"};
         s.Stderr = ChildSetup::Err::DevNull;
         return s;
     }
@@ -94,7 +95,7 @@ public:
     // key events, the way a keyboard sends them.
     bool Type(const std::vector<std::string>& keys) {
         if (window_.empty()) {
-            window_ = x_.Run({"xdotool", "search", "--sync", "--name", "^" + title_ + "$"});
+            window_ = x_.Run({"xdotool", "search", "--sync", "--name", "^" + title_ + "$"}, PtyStartMs);
             window_ = window_.substr(0, window_.find_first_of("\n "));
         }
         if (window_.empty() || x_.Run({"xdotool", "windowfocus", "--sync", window_}).empty()) return false;
@@ -102,14 +103,16 @@ public:
         argv.insert(argv.end(), keys.begin(), keys.end());
         return !x_.Run(argv, 60000).empty();
     }
-    // Waits until the file is there and holds text (at its end, when atEnd).
-    bool WaitForFile(const std::string& name, const std::string& text = "", bool atEnd = false) {
+    // Waits until the file is there and holds text (at its end, when atEnd);
+    // as long as a program takes to start, which each step may do.
+    bool WaitForFile(const std::string& name, const std::string& text = "", bool atEnd = false,
+                     int timeoutMs = PtyStartMs) {
         return PollUntil([&] {
             if (access(dir_.File(name).c_str(), F_OK) != 0) return false;
             const std::string s = ReadWholeFile(dir_.File(name));
             return atEnd ? s.size() >= text.size() && s.compare(s.size() - text.size(), text.size(), text) == 0
                          : s.find(text) != std::string::npos;
-        });
+        }, timeoutMs);
     }
     std::string File(const std::string& name) const { return ReadWholeFile(dir_.File(name)); }
 

@@ -39,6 +39,7 @@ TEST(KeyStream, ReportsAndUnknownSequencesAreSwallowedWhole) {
         "\x1b[12;40R",       // cursor position report
         "\x1b[1;1R",         // position report at row 1 column 1
         "\x1b[?1;2c",        // device attributes
+        "\x1b[>41;379;0c",   // the terminal's type (xterm 379)
         "\x1b[?15u",         // kitty flags
         "\x1b[<0;12;5M",     // mouse
         "\x1b[200~",         // paste bracket
