@@ -164,29 +164,6 @@ TEST_P(KittyCtrlC, EndsTheRunBySigintWithTheTerminalGivenBack) {
 INSTANTIATE_TEST_SUITE_P(Waits, KittyCtrlC, ::testing::ValuesIn(CtrlCCases),
                          [](const auto& info) { return std::string(info.param.Scenario); });
 
-// Alt with the cursor keys: digits of an Alt code where releases are
-// reported (Up 8, Left 4: "T" when Alt is let go), the extended key with its
-// Alt code where they are not.
-TEST(KittyPty, AltWithCursorKeysIsAnAltCodeOnlyWhereReleasesAreReported) {
-    DemoOnPty kittyTerm("keys");
-    ASSERT_TRUE(kittyTerm.Started());
-    ASSERT_NO_FATAL_FAILURE(AnswerQuery(kittyTerm, {"\x1b[1;1R\x1b[?0u\x1b[?62;22c"}));
-    ASSERT_TRUE(kittyTerm.WaitUntil([&] { return HasPush(kittyTerm.Out()); })) << kittyTerm.Out();
-    kittyTerm.Send(kitty::altPress + "\x1b[1;3A\x1b[1;3:3A\x1b[1;3D\x1b[1;3:3D" + kitty::altReleaseHeld);
-    ASSERT_TRUE(kittyTerm.WaitForText("84 ")) << kittyTerm.Text();
-    kittyTerm.Send(kitty::qPressWithText + kitty::qRelease);
-    EXPECT_EQ(kittyTerm.WaitExit(), 0) << kittyTerm.Err();
-
-    DemoOnPty plain("keys");
-    ASSERT_TRUE(plain.Started());
-    ASSERT_NO_FATAL_FAILURE(AnswerQuery(plain, {"\x1b[1;1R\x1b[?62;22c"}));
-    ASSERT_TRUE(plain.WaitForOut(KeypadOn)) << plain.Out();
-    plain.Send("\x1b[1;3A\x1b\x1bOq");   // Alt+Up, Alt with keypad 1
-    ASSERT_TRUE(plain.WaitForText("0 152 0 159 ")) << plain.Text();
-    plain.Send("q");
-    EXPECT_EQ(plain.WaitExit(), 0) << plain.Err();
-}
-
 // A terminal that is neither kitty nor xterm (here tmux, by its terminal
 // type) gets no keyboard mode beyond the keypad's.
 TEST(KittyPty, PlainTerminalGetsNoPushAndKeepsItsCtrlC) {
