@@ -95,6 +95,7 @@ int FuzzKeyDecoder(const uint8_t* data, size_t size) {
     // Start-up answers still awaited for a while, a position report too.
     opt.AnswersAwaitedUntilMs = (flags & 32) ? 3000 : 0;
     opt.PositionReportPending = (flags & 64) != 0;
+    opt.Keypad = (flags & 128) ? Ss3Keypad::CursorKeys : Ss3Keypad::Digits;   // urxvt's
     std::vector<KeySequence> table = (flags & 8) ? TableWithTerminfo() : BuiltinKeySequences();
     KeyDecoder decoder(std::move(table), (flags & 4) ? latin2 : utf8, opt);
 
