@@ -47,6 +47,13 @@ public:
         x_.WaitUntil([&] { return x_.Out().find('\n') != std::string::npos; });
         if (x_.Out().find('\n') != std::string::npos) display_ = ":" + x_.Out().substr(0, x_.Out().find('\n'));
     }
+    // Ended so that it removes its socket and lock file.
+    ~XServer() {
+        if (x_.Started()) kill(x_.Pid(), SIGTERM);
+        x_.WaitExit();
+    }
+    XServer(const XServer&) = delete;
+    XServer& operator=(const XServer&) = delete;
     const std::string& Display() const { return display_; }
 
     // An X client run to its end: its output, or "" when it failed.
