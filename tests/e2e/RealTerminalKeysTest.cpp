@@ -7,7 +7,6 @@
 // what its Alt and Ctrl keys send is the same before the runs and after
 // each kind of end (its settings given back).
 #include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -61,9 +60,8 @@ public:
         ChildSetup s;
         s.Argv = std::move(argv);
         s.Env = {"DISPLAY=" + display_};
-        ChildProcess c(s);
-        const int status = c.WaitExit(timeoutMs);
-        return status != -1 && WIFEXITED(status) && WEXITSTATUS(status) == 0 ? c.Out() + " " : "";
+        const ChildResult r = RunChild(s, timeoutMs);
+        return r.exited && r.exitCode == 0 ? r.out + " " : "";
     }
 
 private:

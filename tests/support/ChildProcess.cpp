@@ -270,19 +270,13 @@ int ChildProcess::WaitExit(int timeoutMs) {
     return status_;
 }
 
-ChildResult RunChild(const std::string& path, const std::vector<std::string>& args, ChildSetup::Err errTarget,
-                     int timeoutSeconds, const std::string& input, const std::string& cwd) {
-    ChildSetup s;
-    s.Argv = {path};
-    s.Argv.insert(s.Argv.end(), args.begin(), args.end());
-    s.Workdir = cwd;
-    s.Stdin = input.empty() ? ChildSetup::In::DevNull : ChildSetup::In::Pipe;
-    s.Stderr = errTarget;
-    ChildProcess c(s);
+ChildResult RunChild(ChildSetup setup, int timeoutMs, const std::string& input) {
+    if (!input.empty()) setup.Stdin = ChildSetup::In::Pipe;
+    ChildProcess c(setup);
     c.Send(input);
     c.CloseInput();
     ChildResult r;
-    const int status = c.WaitExit(timeoutSeconds * 1000);
+    const int status = c.WaitExit(timeoutMs);
     r.out = c.Out();
     r.err = c.Err();
     if (status == -1) {
@@ -294,6 +288,16 @@ ChildResult RunChild(const std::string& path, const std::vector<std::string>& ar
         r.signal = WTERMSIG(status);
     }
     return r;
+}
+
+ChildResult RunChild(const std::string& path, const std::vector<std::string>& args, ChildSetup::Err errTarget,
+                     int timeoutSeconds, const std::string& input, const std::string& cwd) {
+    ChildSetup s;
+    s.Argv = {path};
+    s.Argv.insert(s.Argv.end(), args.begin(), args.end());
+    s.Workdir = cwd;
+    s.Stderr = errTarget;
+    return RunChild(s, timeoutSeconds * 1000, input);
 }
 
 int ShellStatus(int status) {

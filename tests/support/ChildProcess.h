@@ -104,9 +104,12 @@ struct ChildResult {
     std::string err;
 };
 
+// The setup's program run to its end: standard input holding input (a pipe,
+// closed once written; empty: as the setup says), killed after timeoutMs, so
+// that a hang shows as a failure, not a stuck test run.
+ChildResult RunChild(ChildSetup setup, int timeoutMs = WaitMs, const std::string& input = "");
 // path with args in cwd (empty: this one), standard input holding input
-// (empty: /dev/null); killed after timeoutSeconds, so that a hang shows as
-// a failure, not a stuck test run.
+// (empty: /dev/null).
 ChildResult RunChild(const std::string& path, const std::vector<std::string>& args,
                      ChildSetup::Err errTarget = ChildSetup::Err::Pipe, int timeoutSeconds = 20,
                      const std::string& input = "", const std::string& cwd = "");

@@ -1,8 +1,6 @@
 #include "TmuxSession.h"
 
 #include <fcntl.h>
-#include <sys/ioctl.h>
-#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -18,24 +16,6 @@
 namespace {
 
 std::atomic<int> gSessionCount{0};
-
-// Runs tmux with stdout captured (when out is given); stdin and stderr go to
-// /dev/null so that tmux never looks for a terminal of ours. The server it
-// may start inherits the environment: UTF-8, so literal keys and the pane's
-// characters are taken as UTF-8.
-int RunCaptured(const std::vector<std::string>& argv, std::string* out) {
-    ChildSetup s;
-    s.Argv = argv;
-    s.Env = {"TMUX", "LANG=C.UTF-8", "LC_ALL=C.UTF-8"};
-    // Without a wanted output there is no pipe at all: a server that tmux
-    // starts in the background can't then hold our read end open.
-    s.CaptureOut = out != nullptr;
-    s.Stderr = ChildSetup::Err::DevNull;
-    ChildProcess tmux(s);
-    const int status = tmux.WaitExit();
-    if (out) *out = tmux.Out();
-    return status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
 
 std::vector<std::string> SplitLines(const std::string& s) {
     std::vector<std::string> lines;
@@ -54,17 +34,6 @@ bool TtyModes(const std::string& tty, termios& modes) {
     if (fd < 0) return false;
     bool ok = tcgetattr(fd, &modes) == 0;
     close(fd);
-    return ok;
-}
-
-bool TtySize(const std::string& tty, int& width, int& height) {
-    int fd = open(tty.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0) return false;
-    winsize ws{};
-    bool ok = ioctl(fd, TIOCGWINSZ, &ws) == 0;
-    close(fd);
-    width = ws.ws_col;
-    height = ws.ws_row;
     return ok;
 }
 
@@ -91,20 +60,29 @@ TmuxSession::TmuxSession(const std::string& command, const std::string& workdir,
     // ignored signal, is not inherited) so that it can still note the status.
     std::string wrapped = "trap : INT; (" + command + "); echo $? > '" + statusPath_ + "'";
     const std::string dir = workdir.empty() ? std::filesystem::current_path().string() : workdir;
-    started_ = RunCaptured({"tmux", "-u", "-L", socket_, "-f", confPath_, "new-session", "-d", "-s",
-                            "kz", "-x", std::to_string(width), "-y", std::to_string(height), "-c",
-                            dir, "-e", "LANG=C.UTF-8", "-e", "LC_ALL=C.UTF-8", wrapped},
-                           nullptr) == 0;
+    started_ = Tmux({"-f", confPath_, "new-session", "-d", "-s", "kz", "-x", std::to_string(width), "-y",
+                     std::to_string(height), "-c", dir, "-e", "LANG=C.UTF-8", "-e", "LC_ALL=C.UTF-8", wrapped}) == 0;
 }
 
 TmuxSession::~TmuxSession() {
     Tmux({"kill-server"});
 }
 
+// Standard output captured only when out is given: without a pipe, a server
+// that tmux starts in the background can't hold our read end open. Standard
+// input and error go to /dev/null, so tmux never looks for a terminal of
+// ours. The server inherits the environment: UTF-8, so literal keys and the
+// pane's characters are taken as UTF-8.
 int TmuxSession::Tmux(const std::vector<std::string>& args, std::string* out) {
-    std::vector<std::string> argv = {"tmux", "-u", "-L", socket_};
-    argv.insert(argv.end(), args.begin(), args.end());
-    return RunCaptured(argv, out);
+    ChildSetup s;
+    s.Argv = {"tmux", "-u", "-L", socket_};
+    s.Argv.insert(s.Argv.end(), args.begin(), args.end());
+    s.Env = {"TMUX", "LANG=C.UTF-8", "LC_ALL=C.UTF-8"};
+    s.CaptureOut = out != nullptr;
+    s.Stderr = ChildSetup::Err::DevNull;
+    const ChildResult r = RunChild(s);
+    if (out) *out = r.out;
+    return r.exited ? r.exitCode : -1;
 }
 
 void TmuxSession::SendKeys(const std::string& names) {
@@ -182,15 +160,6 @@ bool TmuxSession::WaitForKeyMode(int timeoutMs) {
         [&] {
             termios modes{};
             return TtyModes(PaneTty(), modes) && !(modes.c_lflag & ICANON);
-        },
-        timeoutMs);
-}
-
-bool TmuxSession::WaitForTtySize(int width, int height, int timeoutMs) {
-    return WaitUntil(
-        [&] {
-            int w = 0, h = 0;
-            return TtySize(PaneTty(), w, h) && w == width && h == height;
         },
         timeoutMs);
 }

@@ -16,8 +16,6 @@
 //   WaitForKeyMode()        the pane's terminal has left canonical mode: the
 //                           program has set its terminal up and reads keys one
 //                           by one (use it where the program shows nothing)
-//   WaitForTtySize(w, h)    the pane's terminal has this size, so a program on
-//                           it has been sent its SIGWINCH (tmux resizes late)
 //   WaitForProcess(name)    a process of that name runs in the pane; its pid
 //   WaitForExit()           the command has ended; then ExitStatus()
 //   WaitUntil(condition)    anything else, e.g. on Lines()
@@ -73,7 +71,6 @@ public:
     bool WaitForRow(int y, const std::string& text, int timeoutMs = WaitMs);
     bool WaitForCursor(int x, int y, int timeoutMs = WaitMs);
     bool WaitForKeyMode(int timeoutMs = WaitMs);
-    bool WaitForTtySize(int width, int height, int timeoutMs = WaitMs);
     int WaitForProcess(const std::string& name, int timeoutMs = WaitMs);   // -1 if none
     bool WaitForExit(int timeoutMs = WaitMs);
     bool Dead();
@@ -81,11 +78,10 @@ public:
     // -1 before.
     int ExitStatus();
 
+private:
     // Runs tmux with these arguments against this session's server; returns
     // its exit status and its standard output in out (if given).
     int Tmux(const std::vector<std::string>& args, std::string* out = nullptr);
-
-private:
     std::string PaneTty();
 
     std::string socket_;
