@@ -2,7 +2,6 @@
 // benchmarks inside a real terminal. The first argument picks what it does:
 //   colours    a page in black on light grey with bright, coloured and blinking lines
 //   hungarian  Windows-1250 accented letters
-//   wrap       a full row, a line end, then enough lines to scroll the window
 //   keys       "ready", then the code of every key until a second Enter or 'q'
 //   keylog F   the same into file F, for runs in real terminals whose screen
 //              no test reads: "ready", then each code and a space until 'q' twice running
@@ -87,27 +86,6 @@ void Hungarian() {
     Writeln("F\xE1jln\xE9v");
     Writeln("siker\xFClt");
     Writeln("\xDCres");
-    (void)ReadKey();
-}
-
-void Wrap() {
-    NewPage();
-    char row[81];
-    for (int i = 0; i < 80; i++) row[i] = static_cast<char>('0' + i % 10);
-    row[80] = 0;
-    Writeln(row);       // fills row 1 exactly: the line end leaves row 2 empty
-    Writeln("after");   // row 3
-    (void)ReadKey();
-    // 30 more lines from row 4 on: the last one ends on row 33, so the window
-    // has scrolled by 9 rows and "line 30" stands on row 24.
-    for (int i = 1; i <= 30; i++) {
-        char text[16];
-        int n = 0;
-        text[n++] = 'l', text[n++] = 'i', text[n++] = 'n', text[n++] = 'e', text[n++] = ' ';
-        if (i >= 10) text[n++] = static_cast<char>('0' + i / 10);
-        text[n++] = static_cast<char>('0' + i % 10);
-        Writeln(ShortString(text, n));
-    }
     (void)ReadKey();
 }
 
@@ -252,7 +230,7 @@ struct Scenario {
 };
 
 const Scenario Scenarios[] = {
-    {"colours", Colours}, {"hungarian", Hungarian}, {"wrap", Wrap},   {"keys", Keys},
+    {"colours", Colours}, {"hungarian", Hungarian}, {"keys", Keys},
     {"readline", ReadLine}, {"wait", Wait},         {"pause", Pause}, {"error", Error},
     {"page", Page},         {"nothing", [] {}},  {"fault", Fault},
     {"heapfault", HeapFault}, {"doublefree", DoubleFree}, {"keylog", KeyLog},

@@ -21,7 +21,6 @@ std::string Quote(const std::string& s) {
 std::string Script(const DemoRun& run, const std::string& dir) {
     std::string demo = "exec env TERM=" + run.Term + " LC_ALL=" + run.Locale + " " +
                        Quote(CONSOLE_DEMO_PATH) + " " + run.Scenario;
-    if (!run.StdinFrom.empty()) demo += " < " + Quote(run.StdinFrom);
     std::string script = "trap : INT; cd " + Quote(dir) + " || exit; stty -g > before; sh -c " +
                          Quote("echo $$ > demo.pid; " + demo) +
                          "; echo status=$?; stty -g > after; echo $? > ended; read -r never";

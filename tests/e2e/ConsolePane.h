@@ -12,13 +12,10 @@
 #include "TmuxSession.h"
 
 struct DemoRun {
-    DemoRun(std::string term, std::string scenario, std::string stdinFrom = "",
-            std::string locale = "C.UTF-8")
-        : Term(std::move(term)), Scenario(std::move(scenario)), StdinFrom(std::move(stdinFrom)),
-          Locale(std::move(locale)) {}
+    DemoRun(std::string term, std::string scenario, std::string locale = "C.UTF-8")
+        : Term(std::move(term)), Scenario(std::move(scenario)), Locale(std::move(locale)) {}
     std::string Term;
-    std::string Scenario;    // the demo's arguments, e.g. "keys" or "pause 300"
-    std::string StdinFrom;   // a file for standard input; empty: the terminal
+    std::string Scenario;   // the demo's arguments, e.g. "keys" or "pause 300"
     std::string Locale;
     int Width = 100, Height = 30;
 };

@@ -1,6 +1,7 @@
 // What the console layer puts on a real terminal: the page colours as the
-// terminal shows them, Windows-1250 letters, wrapping and scrolling. Each
-// case runs the console demo in a tmux pane under one terminal type.
+// terminal shows them, Windows-1250 letters. (Wrapping and scrolling are the
+// console's and the renderer's tests, and the whole runs'.) Each case runs
+// the console demo in a tmux pane under one terminal type.
 #include <string>
 #include <vector>
 
@@ -72,7 +73,7 @@ TEST_P(ConsoleScreen, PageColoursShowAsThePcColoursTheyMean) {
 
 TEST_P(ConsoleScreen, WindowsTwelveFiftyLettersShowAsLetters) {
     for (const char* locale : {"C.UTF-8", "C"}) {
-        ConsolePane pane({GetParam(), "hungarian", "", locale});
+        ConsolePane pane({GetParam(), "hungarian", locale});
         ASSERT_TRUE(pane.WaitForText("\xC3\x9Cres")) << locale;
         std::vector<std::string> rows = pane.Lines();
         ASSERT_GE(rows.size(), 3u);
@@ -82,35 +83,6 @@ TEST_P(ConsoleScreen, WindowsTwelveFiftyLettersShowAsLetters) {
         pane.SendKeys("Enter");
         EXPECT_EQ(pane.WaitForEnd(), 0) << locale;
     }
-}
-
-TEST_P(ConsoleScreen, FullRowWrapsAndTheWindowScrollsAtItsBottom) {
-    ConsolePane pane({GetParam(), "wrap"});
-    ASSERT_TRUE(pane.WaitForText("after"));
-    std::vector<std::string> rows = pane.Lines();
-    std::string digits;
-    for (int i = 0; i < 80; i++) digits += static_cast<char>('0' + i % 10);
-    ASSERT_GE(rows.size(), 3u);
-    EXPECT_EQ(rows[0], digits);
-    EXPECT_EQ(rows[1], "") << "a line end right after a full row leaves one empty row";
-    EXPECT_EQ(rows[2], "after");
-
-    pane.SendKeys("Space");
-    // The last line and the first one still shown: the whole scroll is there.
-    ASSERT_TRUE(pane.WaitUntil([&] { return pane.Row(23) == "line 30" && pane.Row(0) == "line 7"; }))
-        << pane.Screen();
-    rows = pane.Lines();
-    ASSERT_GE(rows.size(), 25u);
-    // 34 rows were written into 25: nine scrolled off the top.
-    EXPECT_EQ(rows[0], "line 7");
-    for (int k = 7; k <= 30; k++) EXPECT_EQ(rows[k - 7], "line " + std::to_string(k));
-    EXPECT_EQ(rows[24], "");
-    std::vector<StyledLine> lines = pane.Styled();
-    ASSERT_GE(lines.size(), 25u);
-    ExpectAttr(lines[24], 0, 80, 0x70, "row uncovered by the scroll");
-    pane.SendKeys("Space");
-    EXPECT_EQ(pane.WaitForEnd(), 0);
-    EXPECT_TRUE(pane.ModesSame());
 }
 
 INSTANTIATE_TEST_SUITE_P(Terms, ConsoleScreen, ::testing::ValuesIn(Terms),

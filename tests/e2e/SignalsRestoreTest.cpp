@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <fstream>
-#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -91,51 +90,15 @@ TEST_P(SignalsRestore, TerminalGivenBack) {
 INSTANTIATE_TEST_SUITE_P(Endings, SignalsRestore, ::testing::ValuesIn(EndCases),
                          [](const auto& info) { return std::string(info.param.Name); });
 
-// A bash session in a fresh directory of its own, removed afterwards.
-class SignalsRestoreShell : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_FALSE(dir_.Path().empty());
-        bash_ = std::make_unique<BashSession>(dir_.Path());
-        ASSERT_TRUE(bash_->WaitForPrompts(1)) << bash_->Screen();
-    }
-    void TearDown() override { bash_.reset(); }
-    bool Exists(const char* name) const { return access(dir_.File(name).c_str(), F_OK) == 0; }
-
-    TempDir dir_;
-    std::unique_ptr<BashSession> bash_;
-};
-
-// Ctrl-C while the line editor waits, with the cursor after the prompt, in
-// an interactive shell as users have it: the demo dies of SIGINT, so the
-// shell itself moves to a fresh line and its prompt starts there.
-TEST_F(SignalsRestoreShell, CtrlCAtThePromptInBash) {
-    BashSession& bash = *bash_;
-    bash.Run(std::string("stty -g > before; ") + CONSOLE_DEMO_PATH + " readline");
-    ASSERT_TRUE(bash.WaitForText("name:"));
-    bash.SendLiteral("abc");
-    ASSERT_TRUE(bash.WaitForText("name: abc")) << bash.Screen();
-    bash.SendKeys("C-c");
-    ASSERT_TRUE(bash.WaitForPrompts(2)) << bash.Screen();
-    bash.Run("echo status=$?; stty -g | cmp -s - before && echo SAME");
-    ASSERT_TRUE(bash.WaitForText("SAME")) << bash.Screen();
-    std::vector<std::string> rows = bash.Lines();
-    bool promptClean = false, statusSeen = false;
-    for (const std::string& r : rows) {
-        if (r.rfind("PROMPT$ echo status", 0) == 0) promptClean = true;
-        if (r == "status=130") statusSeen = true;
-    }
-    EXPECT_TRUE(promptClean) << bash.Screen();
-    EXPECT_TRUE(statusSeen) << bash.Screen();
-    EXPECT_EQ(bash.Display("#{keypad_flag} #{keypad_cursor_flag} #{cursor_flag}"), "0 0 1");
-}
-
 // A job-control stop (kill -TSTP: the suspend key itself is an ordinary key
 // here) gives the shell its terminal modes back while the run is stopped;
 // after fg the program has its modes again (keys arrive one by one) and at
 // the end the modes are those from before the run.
-TEST_F(SignalsRestoreShell, StopAndContinueInBash) {
-    BashSession& bash = *bash_;
+TEST(SignalsRestoreShell, StopAndContinueInBash) {
+    TempDir dir;
+    BashSession bash(dir.Path());
+    ASSERT_TRUE(bash.WaitForPrompts(1)) << bash.Screen();
+    auto exists = [&](const char* name) { return access(dir.File(name).c_str(), F_OK) == 0; };
     bash.Run(std::string("stty -g > before; ") + CONSOLE_DEMO_PATH + " keys");
     const int demo = bash.WaitForProcess("console_demo");
     ASSERT_GT(demo, 0) << bash.Screen();
@@ -145,17 +108,17 @@ TEST_F(SignalsRestoreShell, StopAndContinueInBash) {
     bash.Run("stty -g | cmp -s - before && touch stopped_same; touch resuming; fg");
     // Once bash has run the line up to fg, the modes that turn up are the
     // demo's own again.
-    ASSERT_TRUE(PollUntil([&] { return Exists("resuming"); })) << bash.Screen();
+    ASSERT_TRUE(PollUntil([&] { return exists("resuming"); })) << bash.Screen();
     ASSERT_TRUE(bash.WaitForKeyMode()) << bash.Screen();
     bash.SendLiteral("a");
     ASSERT_TRUE(bash.WaitForText("97")) << bash.Screen();
     bash.SendLiteral("q");
     ASSERT_TRUE(bash.WaitForText("bye")) << bash.Screen();
     bash.Run("echo $? > status; stty -g | cmp -s - before && touch end_same; touch done");
-    ASSERT_TRUE(PollUntil([&] { return Exists("done"); })) << bash.Screen();
-    EXPECT_TRUE(Exists("stopped_same")) << "modes not given back while stopped";
-    EXPECT_TRUE(Exists("end_same")) << "modes not given back at the end";
-    std::ifstream status(dir_.File("status"));
+    ASSERT_TRUE(PollUntil([&] { return exists("done"); })) << bash.Screen();
+    EXPECT_TRUE(exists("stopped_same")) << "modes not given back while stopped";
+    EXPECT_TRUE(exists("end_same")) << "modes not given back at the end";
+    std::ifstream status(dir.File("status"));
     int code = -1;
     status >> code;
     EXPECT_EQ(code, 0);

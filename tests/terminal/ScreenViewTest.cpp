@@ -2,7 +2,6 @@
 // small terminal are the pages of an 80 x 25 one, the view keeps the cursor
 // in sight, and a resize only changes the view.
 #include <functional>
-#include <iterator>
 #include <memory>
 #include <random>
 #include <string>
@@ -58,7 +57,6 @@ struct Terminal {
 // bottom; every statement ends with the cursor placed and a render.
 struct PageWriter {
     Terminal& t;
-    std::function<void()> beforeRender = [] {};
     int x = 0, y = 0;
     uint8_t attr = 0x70;
 
@@ -84,7 +82,6 @@ struct PageWriter {
     }
     void End(const std::string& what) {
         t.screen.SetCursor(Coord{static_cast<int16_t>(x), static_cast<int16_t>(y)});
-        beforeRender();
         t.Render(what);
     }
     void Line(const std::string& s, const std::string& what) {
@@ -197,28 +194,6 @@ TEST(ScreenView, SmallTerminalGrownToThePageShowsWhatThePageShows) {
             ExpectSameTerminal(*page.vt, *small.vt, 80, 25, "grown");
             if (HasFatalFailure()) return;
         }
-    }
-}
-
-TEST(ScreenView, ShrinkingAndGrowingInTheMiddleOfATableChangesNoPage) {
-    for (const char* term : ViewTerms) {
-        LOAD_OR_SKIP(term, caps);
-        SCOPED_TRACE(term);
-        Terminal page(caps, 80, 25), moving(caps, 80, 25);
-        PageWriter pw{page}, mw{moving};
-        Pages(pw, [](int) {});
-        // A resize every seventh statement lands inside the tables; the
-        // terminal ends at 80 x 25 again, having been larger once.
-        const int sizes[][2] = {{60, 20}, {80, 25}, {40, 10}, {100, 30}, {64, 20}, {80, 25}};
-        size_t statement = 0, next = 0;
-        mw.beforeRender = [&] {
-            if (++statement % 7 != 0 || next == std::size(sizes)) return;
-            moving.Resize(sizes[next][0], sizes[next][1]);
-            next++;
-        };
-        Pages(mw, [](int) {});
-        ASSERT_EQ(next, std::size(sizes));
-        ExpectSameTerminal(*page.vt, *moving.vt, 80, 25, "after the resizes");
     }
 }
 
