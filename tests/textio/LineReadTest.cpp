@@ -156,23 +156,6 @@ TEST_F(LineReadTest, LineEndAtTheEndOfALoadNeedsNoFurtherRead) {
     close(fds[1]);
 }
 
-TEST_F(LineReadTest, NumbersThenLineSkip) {
-    WriteWholeFile(dir.File("d.dat"), "2 3 junk\r\n0 5 0\r\n");
-    TextRec f;
-    OpenForReading(f, dir.File("d.dat"));
-    int32_t a, b, c;
-    TextReadInt(f, a);
-    TextReadInt(f, b);
-    TextReadlnEnd(f);
-    TextReadInt(f, c);
-    EXPECT_EQ(IOResult(), 0);
-    EXPECT_EQ(a, 2);
-    EXPECT_EQ(b, 3);
-    EXPECT_EQ(c, 0);
-    TextReadInt(f, c);
-    EXPECT_EQ(c, 5);
-}
-
 TEST_F(LineReadTest, ReadingFromAPipe) {
     int fds[2];
     ASSERT_EQ(pipe(fds), 0);
