@@ -183,13 +183,13 @@ void Page() {
 }
 
 // The check is inlined into this routine, which the report then names.
-__attribute__((noinline)) int16_t Narrow(int32_t v) { return RangeCheck16(v); }
+__attribute__((noinline)) int16_t Narrow(int32_t v) { return RangeCheck16(v); }  // @narrow
 
 void Error() {
     DrawTablePage();
     Write("about to fail");
     volatile int32_t big = 40000;
-    volatile int16_t r = Narrow(big);
+    volatile int16_t r = Narrow(big);  // @error
     (void)r;
 }
 

@@ -125,28 +125,4 @@ TEST(SignalsRestoreShell, StopAndContinueInBash) {
     EXPECT_EQ(bash.Display("#{keypad_flag} #{keypad_cursor_flag} #{cursor_flag}"), "0 0 1");
 }
 
-// A run-time error while a page is on screen: the report is on the terminal
-// (standard error), in the terminal's own colours, the page stays above it,
-// and the status is the error's code.
-TEST(SignalsRestoreError, RuntimeErrorOnAPage) {
-    ConsolePane pane({"xterm-256color", "error"});
-    EXPECT_EQ(pane.WaitForEnd(), 201);
-    std::vector<std::string> rows = pane.Lines();
-    int reportRow = -1;
-    for (size_t y = 0; y < rows.size(); y++)
-        if (rows[y].find("Runtime error 201") != std::string::npos) reportRow = static_cast<int>(y);
-    ASSERT_GE(reportRow, 0) << "no report on the screen";
-    EXPECT_NE(rows[0].find("A legnagyobb"), std::string::npos) << "the page is gone";
-    std::vector<StyledLine> lines = pane.Styled();
-    ASSERT_GT(lines.size(), static_cast<size_t>(reportRow));
-    size_t at = rows[reportRow].find("Runtime error");
-    // The text before the report is the page's, in its colours; the report's
-    // own letters are in the terminal's default colours.
-    for (size_t x = at; x < at + 13 && x < lines[reportRow].size(); x++) {
-        EXPECT_EQ(lines[reportRow][x].Fg, -1) << "column " << x + 1;
-        EXPECT_EQ(lines[reportRow][x].Bg, -1) << "column " << x + 1;
-    }
-    ExpectTerminalGivenBack(pane, "run-time error");
-}
-
 }  // namespace
