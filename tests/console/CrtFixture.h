@@ -8,12 +8,10 @@
 #include <memory>
 #include <string>
 
-#include "ConsoleState.h"
 #include "Crt.h"
 #include "CrtDriver.h"
 #include "CrtKeys.h"
 #include "CrtLineEditor.h"
-#include "KeyEvents.h"
 #include "MemoryConsole.h"
 
 class CrtTest : public ::testing::Test {

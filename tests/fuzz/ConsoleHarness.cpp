@@ -8,10 +8,8 @@
 #include <cstdio>
 #include <string>
 
-#include "ConsoleState.h"
 #include "Crt.h"
 #include "CrtDriver.h"
-#include "KeyEvents.h"
 #include "MemoryConsole.h"
 #include "EndState.h"
 #include "ShortString.h"

@@ -8,19 +8,17 @@
 #include <setjmp.h>
 #include <unistd.h>
 
-#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
-#include "ConsoleState.h"
 #include "Crt.h"
-#include "KeyEvents.h"
 #include "MemoryConsole.h"
 #include "kelmarosz.h"
 #include "EndState.h"
 #include "Errors.h"
 #include "Files.h"
+#include "LargestEmptyRectangle.h"
 #include "Modules.h"
 #include "RuntimeTestHooks.h"
 #include "ShortString.h"
@@ -135,28 +133,6 @@ std::string Describe(const Outcome& o) {
     return o.RunError ? "run-time error " + std::to_string(o.ExitCode) : "exit code " + std::to_string(o.ExitCode);
 }
 
-// The largest all-empty rectangle, the first one in the search's loop order
-// among equals.
-std::array<int, 4> BestEmptyRectangle(const Outcome& o) {
-    std::array<int, 4> best{0, 0, 0, 0};
-    int bestArea = 0;
-    for (int i = 1; i <= o.N; i++)
-        for (int j = 1; j <= o.M; j++)
-            for (int k = i; k <= o.N; k++)
-                for (int l = j; l <= o.M; l++) {
-                    bool empty = true;
-                    for (int a = i; a <= k && empty; a++)
-                        for (int b = j; b <= l; b++)
-                            if (o.Cell[a][b] != 0) empty = false;
-                    int area = (k - i + 1) * (l - j + 1);
-                    if (empty && area > bestArea) {
-                        bestArea = area;
-                        best = {i, j, k, l};
-                    }
-                }
-    return best;
-}
-
 // Kept out of line so that no local of the caller lives across the jump.
 __attribute__((noinline)) int32_t RunProgram() {
     gExitCode = -1;
@@ -221,13 +197,13 @@ int FuzzDataFile(const uint8_t* data, size_t size) {
             for (int j = 1; j <= want.M; j++)
                 FUZZ_CHECK(MAT.Cell[i][j] == (want.Cell[i][j] == 0 ? 0 : occupied),
                            "converted cell " + std::to_string(i) + "," + std::to_string(j));
-        std::array<int, 4> best = BestEmptyRectangle(want);
-        std::array<int, 4> found{MAXRM.BFI, MAXRM.BFJ, MAXRM.JAI, MAXRM.JAJ};
-        FUZZ_CHECK(found == best, "rectangle (" + std::to_string(found[0]) + "," + std::to_string(found[1]) +
-                                      ")..(" + std::to_string(found[2]) + "," + std::to_string(found[3]) +
-                                      ") is not the largest empty one");
-        FUZZ_CHECK(MAXERT == 0 && MAXMERET == (best[2] - best[0] + 1) * (best[3] - best[1] + 1),
-                   "sum or area of the best rectangle");
+        const Rectangle best =
+            LargestEmptyRectangle(want.N, want.M, [&](int i, int j) { return want.Cell[i][j] == 0; });
+        FUZZ_CHECK((Rectangle{MAXRM.BFI, MAXRM.BFJ, MAXRM.JAI, MAXRM.JAJ, MAXMERET}) == best,
+                   "rectangle (" + std::to_string(MAXRM.BFI) + "," + std::to_string(MAXRM.BFJ) + ")..(" +
+                       std::to_string(MAXRM.JAI) + "," + std::to_string(MAXRM.JAJ) +
+                       ") is not the largest empty one, or its area is wrong");
+        FUZZ_CHECK(MAXERT == 0, "sum of the best rectangle");
     }
     ErrorAddr = nullptr;
     ErrorCode = 0;

@@ -8,9 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "ConsoleState.h"
 #include "Crt.h"
-#include "KeyEvents.h"
 #include "MemoryConsole.h"
 #include "kelmarosz.h"
 #include "EndState.h"

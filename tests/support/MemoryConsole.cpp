@@ -2,6 +2,9 @@
 
 #include <stdexcept>
 
+#include "Crt.h"
+#include "CrtKeys.h"
+
 MemoryConsole::MemoryConsole(int width, int height, Coord cursor, uint16_t attributes)
     : grid_(width, height, Cell{' ', static_cast<uint8_t>(attributes), true}), attributes_(attributes) {
     grid_.Cursor = cursor;
@@ -96,3 +99,27 @@ void MemoryConsole::PushKey(const KeyEventRecord& key) {
 }
 
 void MemoryConsole::PushEvent(const InputRecord& rec) { queue_.push_back(rec); }
+
+void ResetConsoleState(int width, int height) {
+    WindMinX = WindMinY = 1;
+    WindMaxX = static_cast<uint32_t>(width);
+    WindMaxY = static_cast<uint32_t>(height);
+    TextAttr = 0x07;
+    PendingKey = 0;
+    PendingExtended = false;
+    AltCodeMode = false;
+    AltCodeValue = 0;
+    CheckEOF = false;
+}
+
+std::vector<int> ReadKeyCodes(const std::vector<InputRecord>& events, bool releases) {
+    MemoryConsole con;
+    con.SetReportsKeyReleases(releases);
+    SetPlatform(&con);
+    ResetConsoleState(80, 25);
+    for (const InputRecord& e : events) con.PushEvent(e);
+    std::vector<int> codes;
+    while (KeyPressed()) codes.push_back(ReadKey());
+    SetPlatform(nullptr);
+    return codes;
+}

@@ -1,9 +1,12 @@
 // A platform console held entirely in memory, for tests: a grid of cells, a
-// cursor, an input queue the test fills, and sleeps that are only counted.
+// cursor, an input queue the test fills, and sleeps that are only counted;
+// the key events to fill it with, and the console layer's state as at a
+// fresh start, for tests that run it over and over in one process.
 #pragma once
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <vector>
 
 #include "ConsoleTestHooks.h"   // SetPlatform installs one
 #include "PlatformConsole.h"
@@ -84,3 +87,30 @@ private:
     std::function<void()> onEmptyWait_;
     std::function<void(uint32_t)> onSleep_;
 };
+
+// Key events as the platform console reports them.
+inline KeyEventRecord KeyDown(uint8_t ch, uint16_t scan, uint32_t state = 0, uint16_t vk = 0) {
+    KeyEventRecord k;
+    k.KeyDown = true;
+    k.VirtualKeyCode = vk;
+    k.VirtualScanCode = scan;
+    k.AsciiChar = ch;
+    k.ControlKeyState = state;
+    return k;
+}
+
+inline KeyEventRecord KeyUp(KeyEventRecord k) {
+    k.KeyDown = false;
+    return k;
+}
+
+// The window is the whole width x height screen in attribute 0x07; no key
+// is pending, no Alt code is being typed, Ctrl-Z is ignored in line input.
+void ResetConsoleState(int width, int height);
+
+// What a key wait makes of key events: the codes successive ReadKey calls
+// return, read by the console's own key layer (KeyPressed, ReadKey) from a
+// MemoryConsole queued with the events, which reports key releases or not
+// (without them, Alt makes no Alt-code digits). For the key decoder's tests,
+// which check the codes of the keys they decode without restating that layer.
+std::vector<int> ReadKeyCodes(const std::vector<InputRecord>& events, bool releases = true);

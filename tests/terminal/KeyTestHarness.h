@@ -12,7 +12,7 @@
 #undef lines
 #undef columns
 
-#include "ConsoleKeyCodes.h"
+#include "MemoryConsole.h"
 #include "KeyDecoder.h"
 #include "KeyLayout.h"
 #include "Terminfo.h"
