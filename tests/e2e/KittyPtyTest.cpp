@@ -70,6 +70,19 @@ void AnswerQuery(ChildProcess& t, const std::vector<std::string>& answerChunks) 
     for (const std::string& chunk : answerChunks) t.Send(chunk);
 }
 
+// Waits for the end: by SIGINT or with status 0; after `from` in the output
+// the keypad off and the cursor shown, the modes as found, no message.
+void ExpectEnd(ChildProcess& t, bool bySigint, size_t from = 0) {
+    const int status = t.WaitExit();
+    const bool asWanted = bySigint ? WIFSIGNALED(status) && WTERMSIG(status) == SIGINT
+                                   : WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    EXPECT_TRUE(asWanted) << "status " << status << "\noutput: " << t.Text() << "\nstderr: " << t.Err();
+    EXPECT_NE(t.Out().find(KeypadOff, from), std::string::npos);
+    EXPECT_NE(t.Out().find(CursorVisible, from), std::string::npos);
+    EXPECT_TRUE(SameModes(t.ModesNow(), t.ModesBefore())) << "terminal modes not given back";
+    EXPECT_EQ(t.Err(), "");
+}
+
 TEST(KittyPty, KeysAltCodesAndModifiersOnAKittyTerminal) {
     DemoOnPty t("keys");
     ASSERT_TRUE(t.Started());
@@ -88,22 +101,15 @@ TEST(KittyPty, KeysAltCodesAndModifiersOnAKittyTerminal) {
     ASSERT_TRUE(t.WaitForText("97 0 59 65 ")) << t.Text();
     t.Send(kitty::qPressWithText + kitty::qRelease);
 
-    const int status = t.WaitExit();
-    ASSERT_TRUE(WIFEXITED(status)) << "status " << status << "\nstderr: " << t.Err();
-    EXPECT_EQ(WEXITSTATUS(status), 0) << t.Err();
+    const size_t push = t.Out().find("\x1b[>27u");
+    ExpectEnd(t, false, push);
     EXPECT_NE(t.Text().find("97 0 59 65 113 bye"), std::string::npos) << t.Text();
-
     const std::string& raw = t.Out();
-    const size_t push = raw.find("\x1b[>27u");
     const size_t pop = raw.rfind(Pop);
     ASSERT_NE(pop, std::string::npos) << "kitty flags not popped";
     EXPECT_EQ(Count(raw, Pop), 1u);
     EXPECT_LT(push, pop);
     EXPECT_GT(pop, raw.rfind("bye"));
-    EXPECT_NE(raw.find(KeypadOff, push), std::string::npos);
-    EXPECT_NE(raw.find(CursorVisible, push), std::string::npos);
-    EXPECT_TRUE(SameModes(t.ModesNow(), t.ModesBefore())) << "terminal modes not given back";
-    EXPECT_EQ(t.Err(), "");
 }
 
 // Ctrl-C reported as a key ends the run wherever the program waits: at a
@@ -138,21 +144,13 @@ TEST_P(KittyCtrlC, EndsTheRunBySigintWithTheTerminalGivenBack) {
     // signal from the pty.
     t.Send(kitty::shiftPress + kitty::shiftRelease + "\x1b[57442;5u" + kitty::ctrlCPress);
 
-    const int status = t.WaitExit();
-    ASSERT_TRUE(WIFSIGNALED(status)) << "status " << status << "\noutput: " << t.Text()
-                                     << "\nstderr: " << t.Err();
-    EXPECT_EQ(WTERMSIG(status), SIGINT);
+    ExpectEnd(t, true);
     const std::string text = t.Text();
     EXPECT_EQ(text.find(c.NotAfter, text.find(c.ReadyText) + 1), std::string::npos)
         << "Ctrl-C was taken as a key: " << text;
-    const std::string& raw = t.Out();
-    const size_t pop = raw.rfind(Pop);
+    const size_t pop = t.Out().rfind(Pop);
     ASSERT_NE(pop, std::string::npos) << "kitty flags not popped before the end";
-    EXPECT_GT(pop, raw.find(c.ReadyText));
-    EXPECT_NE(raw.find(KeypadOff), std::string::npos);
-    EXPECT_NE(raw.find(CursorVisible), std::string::npos);
-    EXPECT_TRUE(SameModes(t.ModesNow(), t.ModesBefore())) << "terminal modes not given back";
-    EXPECT_EQ(t.Err(), "");
+    EXPECT_GT(pop, t.Out().find(c.ReadyText));
 }
 
 INSTANTIATE_TEST_SUITE_P(Waits, KittyCtrlC, ::testing::ValuesIn(CtrlCCases),
@@ -171,16 +169,11 @@ TEST(KittyPty, PlainTerminalGetsNoPushAndKeepsItsCtrlC) {
     ASSERT_TRUE(t.WaitForText("97 0 72 ")) << t.Text();
     t.Send("\x03");   // the pty's line discipline makes it SIGINT
 
-    const int status = t.WaitExit();
-    ASSERT_TRUE(WIFSIGNALED(status)) << "status " << status << "\nstderr: " << t.Err();
-    EXPECT_EQ(WTERMSIG(status), SIGINT);
+    ExpectEnd(t, true);
     EXPECT_FALSE(HasPush(t.Out())) << "kitty flags pushed to a terminal without them";
     EXPECT_EQ(t.Out().find("\x1b[?1036"), std::string::npos) << "xterm's Alt setting sent elsewhere";
     EXPECT_EQ(t.Out().find("\x1b[>4"), std::string::npos) << "xterm's modifyOtherKeys sent elsewhere";
     EXPECT_EQ(t.Out().find(Pop), std::string::npos);
-    EXPECT_NE(t.Out().find(KeypadOff), std::string::npos);
-    EXPECT_TRUE(SameModes(t.ModesNow(), t.ModesBefore())) << "terminal modes not given back";
-    EXPECT_EQ(t.Err(), "");
 }
 
 TEST(KittyPty, SilentTerminalStillStartsKeepsKeysTypedMeanwhileAndDropsLateAnswers) {
@@ -212,13 +205,9 @@ TEST(KittyPty, SilentTerminalStillStartsKeepsKeysTypedMeanwhileAndDropsLateAnswe
     t.Send("a");
     ASSERT_TRUE(t.WaitForText("122 97 ")) << t.Text();
     t.Send("q");
-    const int status = t.WaitExit();
-    ASSERT_TRUE(WIFEXITED(status)) << "status " << status << "\nstderr: " << t.Err();
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+    ExpectEnd(t, false);
     EXPECT_NE(t.Text().find("122 97 113 bye"), std::string::npos) << t.Text();
     EXPECT_EQ(t.Out().find(Pop), std::string::npos);
-    EXPECT_TRUE(SameModes(t.ModesNow(), t.ModesBefore())) << "terminal modes not given back";
-    EXPECT_EQ(t.Err(), "");
 }
 
 }  // namespace
