@@ -32,10 +32,8 @@ struct EndCase {
 
 const EndCase EndCases[] = {
     {"NormalEndXterm", "xterm-256color", "wait", "ready", Ending::Key, 0},
-    {"NormalEndTmux", "tmux-256color", "wait", "ready", Ending::Key, 0},
     {"NormalEndLinux", "linux", "wait", "ready", Ending::Key, 0},
     {"CtrlCAtKeyWaitXterm", "xterm-256color", "wait", "ready", Ending::CtrlC, 0},
-    {"CtrlCAtKeyWaitTmux", "tmux-256color", "wait", "ready", Ending::CtrlC, 0},
     {"CtrlCAtKeyWaitLinux", "linux", "wait", "ready", Ending::CtrlC, 0},
     {"CtrlCDuringPause", "xterm-256color", "pause", "pausing", Ending::CtrlC, 0},
     {"CtrlCOnAPage", "xterm-256color", "colours", "done", Ending::CtrlC, 0},
