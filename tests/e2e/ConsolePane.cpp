@@ -29,16 +29,10 @@ std::string Script(const DemoRun& run, const std::string& dir) {
 
 }  // namespace
 
-bool AnyRowStartsWith(const std::vector<std::string>& rows, const std::string& prefix) {
-    for (const std::string& r : rows)
-        if (r.compare(0, prefix.size(), prefix) == 0) return true;
-    return false;
-}
-
 DemoOnPty::DemoOnPty(const char* scenario) : ChildProcess(OnPty({CONSOLE_DEMO_PATH, scenario})) {}
 
 ConsolePane::ConsolePane(const DemoRun& run)
-    : TmuxSession(Script(run, Folder.Path()), Folder.Path(), run.Width, run.Height) {}
+    : TmuxSession(Script(run, Folder.Path()), Folder.Path(), 100, 30) {}
 
 int ConsolePane::WaitForEnd(int timeoutMs) {
     if (!PollUntil([&] { return !ReadWholeFile(File("ended")).empty(); }, timeoutMs)) return -1;

@@ -17,7 +17,6 @@ struct DemoRun {
     std::string Term;
     std::string Scenario;   // the demo's arguments, e.g. "keys" or "pause 300"
     std::string Locale;
-    int Width = 100, Height = 30;
 };
 
 // The script's folder, made before the pane starts and removed after it.
@@ -46,6 +45,3 @@ private:
 struct DemoOnPty : ChildProcess {
     explicit DemoOnPty(const char* scenario);
 };
-
-// Some row of the screen starts with prefix.
-bool AnyRowStartsWith(const std::vector<std::string>& rows, const std::string& prefix);

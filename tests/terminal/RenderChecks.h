@@ -10,6 +10,7 @@
 #include "Renderer.h"
 #include "ScreenGrid.h"
 #include "ScreenView.h"
+#include "StyledCapture.h"
 #include "TermCaps.h"
 #include "TtyTestHooks.h"
 #include "VtModel.h"
@@ -37,8 +38,6 @@ inline std::string Apply(Renderer& r, ScreenGrid& g, VtModel& vt, ViewRect view 
     return out;
 }
 
-inline int Ansi(int pc) { return ((pc & 1) << 2) | (pc & 2) | ((pc & 4) >> 2); }
-
 // Every known cell of the grid's part in the view shows on the model
 // terminal with its colours, and the cursor and attributes are left as a
 // render promises. Cells never written show what the terminal had before
@@ -63,10 +62,10 @@ inline void ExpectShows(VtModel& vt, const ScreenGrid& g, const TermCaps& caps, 
             bool bold = false, blink = false;
             if (c.attr != Renderer::DefaultAttr) {
                 bool rich = caps.colors >= 16;
-                fg = Ansi(c.attr & 7) + ((c.attr & 8) && rich ? 8 : 0);
+                fg = PcToAnsi(c.attr & 7) + ((c.attr & 8) && rich ? 8 : 0);
                 bold = (c.attr & 8) && !rich;
                 blink = (c.attr & 0x80) && !rich && !caps.blink.empty();
-                bg = Ansi((c.attr >> 4) & 7) + ((c.attr & 0x80) && rich ? 8 : 0);
+                bg = PcToAnsi((c.attr >> 4) & 7) + ((c.attr & 0x80) && rich ? 8 : 0);
             }
             ASSERT_EQ(v.bg, bg) << what << " at " << x << "," << y;
             ASSERT_EQ(v.blink, blink) << what << " at " << x << "," << y;

@@ -1,22 +1,13 @@
 // A terminal that cannot place its cursor gets the program's text as a
 // plain stream: characters and line ends in the order they are written,
 // an empty line for a cleared window, and never an escape sequence.
-#include <gtest/gtest.h>
-
 #include <string>
 
-#include "Charset.h"
+#include "RenderChecks.h"
 #include "StreamRenderer.h"
-#include "TermCaps.h"
 #include "TerminalScreen.h"
-#include "TtyTestHooks.h"
 
 namespace {
-
-const Charset& Utf8() {
-    static Charset cs("UTF-8");
-    return cs;
-}
 
 Coord At(int x, int y) { return Coord{static_cast<int16_t>(x), static_cast<int16_t>(y)}; }
 
