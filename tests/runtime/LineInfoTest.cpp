@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
 #include <string>
 
 #include "EndState.h"
@@ -10,20 +9,12 @@
 #include "LineInfo.h"
 #include "RuntimeSystem.h"
 #include "RuntimeSystemTestHooks.h"
+#include "ReportText.h"
 #include "RoutineNames.h"
 
 namespace {
 
 const std::string ThisSource = "tests/runtime/LineInfoTest.cpp";
-
-int LineOfMarker(const std::string& marker) {
-    std::ifstream in(std::string(PROBE_SOURCE_DIR) + "/LineInfoTest.cpp");
-    std::string text;
-    for (int n = 1; std::getline(in, text); n++)
-        if (text.size() >= marker.size() + 4 && text.compare(text.size() - marker.size() - 4, std::string::npos, "// @" + marker) == 0)
-            return n;
-    return -1;
-}
 
 volatile int Sink = 0;
 
@@ -113,10 +104,9 @@ TEST_F(LineLookup, ReturnAddressNamesTheLineOfTheCall) {
     EXPECT_TRUE(GetLineInfo(static_cast<char*>(ret) - 1, routine, source, line));
     EXPECT_EQ(routine.Str(), "CALLINGROUTINE");
     EXPECT_EQ(source.Str(), ThisSource);
-    EXPECT_EQ(line, LineOfMarker("call-line"));
+    EXPECT_EQ(line, LineOf(ThisSource, "call-line"));
 
-    EXPECT_EQ(StabBackTraceStr(ret).Str(),
-              "  $" + Hex(ret) + "  CALLINGROUTINE,  line " + std::to_string(LineOfMarker("call-line")) + " of " + ThisSource);
+    EXPECT_EQ(StabBackTraceStr(ret).Str(), "  $" + Hex(ret) + Named("CALLINGROUTINE", line, ThisSource));
     // The formatter is back in place after its own lookup.
     EXPECT_EQ(BackTraceStrFunc, StabBackTraceStr);
 }
@@ -124,8 +114,8 @@ TEST_F(LineLookup, ReturnAddressNamesTheLineOfTheCall) {
 // Cut to 255 characters, with the routine's name as far as it goes.
 TEST_F(LineLookup, LongLinesAreCutTo255Characters) {
     void* ret = LONG_NAME();
-    const std::string full = "  $" + Hex(ret) + "  " + std::string(NAME_OF(LONG_NAME)) + ",  line " +
-                             std::to_string(LineOfMarker("long-name-call")) + " of " + ThisSource;
+    const int line = LineOf(ThisSource, "long-name-call");
+    const std::string full = "  $" + Hex(ret) + Named(NAME_OF(LONG_NAME), line, ThisSource);
     ASSERT_GT(full.size(), 255u);
     EXPECT_EQ(StabBackTraceStr(ret).Str(), full.substr(0, 255));
 }
