@@ -73,11 +73,13 @@ Outcome RunProgram(const std::string& program, const std::string& arg, Stdin how
 
 struct StdinCase {
     const char* Name;
-    const char* Scenario;
+    const char* Scenario;   // the demo's; Program: the program itself, in the data folder
     Stdin How;
     std::string Keys;
     int Expected;
 };
+
+const char* const Program = nullptr;
 
 void PrintTo(const StdinCase& c, std::ostream* os) { *os << c.Name; }
 
@@ -85,7 +87,8 @@ class ConsoleStdin : public ::testing::TestWithParam<StdinCase> {};
 
 TEST_P(ConsoleStdin, EndsAsTheKeysAllowAndWritesPlainText) {
     const StdinCase& c = GetParam();
-    Outcome o = RunProgram(CONSOLE_DEMO_PATH, c.Scenario, c.How, c.Keys);
+    Outcome o = c.Scenario ? RunProgram(CONSOLE_DEMO_PATH, c.Scenario, c.How, c.Keys)
+                           : RunProgram(KELMAROSZ_EXE, "", c.How, c.Keys, KELMAROSZ_DATA_DIR);
     EXPECT_EQ(o.Status, c.Expected) << "stderr: " << o.Stderr;
     EXPECT_TRUE(PlainText(o.Stdout));
     EXPECT_EQ(o.Busy, "");
@@ -112,9 +115,18 @@ const StdinCase StdinCases[] = {
     {"KeysBlockUntilThePipeCloses", "keys", Stdin::PipeHeldOpen, "", 130},
     // A run-time error: its code, the page's last line still ended.
     {"RunTimeError", "error", Stdin::DevNull, "", 201},
+    // The program itself: the typed name and the key presses. The 2 x 3
+    // example waits for five keys; the file with no empty cell ends with
+    // exit code 1 after its second table.
+    {"ProgramWholeRun", Program, Stdin::File, "pelda_2x3\nxxxxx", 0},
+    {"ProgramWholeRunCrLf", Program, Stdin::File, "pelda_2x3\r\n     ", 0},
+    {"ProgramKeysRunOut", Program, Stdin::File, "pelda_2x3\nxx", 130},
+    {"ProgramNameCutShort", Program, Stdin::File, "pelda_2x", 130},
+    {"ProgramNoEmptyCell", Program, Stdin::File, "nincs_ures\nxxxxx", 1},
+    {"ProgramBlocksUntilThePipeCloses", Program, Stdin::PipeHeldOpen, "pelda_2x3\n", 130},
 };
 
-INSTANTIATE_TEST_SUITE_P(Demo, ConsoleStdin, ::testing::ValuesIn(StdinCases),
+INSTANTIATE_TEST_SUITE_P(Stdin, ConsoleStdin, ::testing::ValuesIn(StdinCases),
                          [](const auto& info) { return std::string(info.param.Name); });
 
 // A pause is one plain sleep even without a terminal: it lasts its time and
@@ -132,40 +144,6 @@ TEST(ConsoleStdinWait, PauseSleepsWithoutCpu) {
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(800));
     EXPECT_TRUE(PlainText(child.Out()));
 }
-
-// The program itself: the typed name and the key presses from standard input.
-// The 2 x 3 example waits for five keys; the file with no empty cell ends
-// with exit code 1 after its second table.
-struct ProgramCase {
-    const char* Name;
-    Stdin How;
-    std::string Keys;
-    int Expected;
-};
-
-void PrintTo(const ProgramCase& c, std::ostream* os) { *os << c.Name; }
-
-class ProgramStdin : public ::testing::TestWithParam<ProgramCase> {};
-
-TEST_P(ProgramStdin, EndsAsTheKeysAllowAndWritesPlainText) {
-    const ProgramCase& c = GetParam();
-    Outcome o = RunProgram(KELMAROSZ_EXE, "", c.How, c.Keys, KELMAROSZ_DATA_DIR);
-    EXPECT_EQ(o.Status, c.Expected) << "stderr: " << o.Stderr;
-    EXPECT_TRUE(PlainText(o.Stdout));
-    EXPECT_EQ(o.Busy, "");
-}
-
-const ProgramCase ProgramCases[] = {
-    {"WholeRun", Stdin::File, "pelda_2x3\nxxxxx", 0},
-    {"WholeRunCrLf", Stdin::File, "pelda_2x3\r\n     ", 0},
-    {"KeysRunOut", Stdin::File, "pelda_2x3\nxx", 130},
-    {"NameCutShort", Stdin::File, "pelda_2x", 130},
-    {"NoEmptyCell", Stdin::File, "nincs_ures\nxxxxx", 1},
-    {"BlocksUntilThePipeCloses", Stdin::PipeHeldOpen, "pelda_2x3\n", 130},
-};
-
-INSTANTIATE_TEST_SUITE_P(Program, ProgramStdin, ::testing::ValuesIn(ProgramCases),
-                         [](const auto& info) { return std::string(info.param.Name); });
 
 // printf 'pelda_2x3\rabcde' | kelmarosz > out.txt: the whole run as text,
 // each page after an empty line, the typed name after the prompt. A terminal
