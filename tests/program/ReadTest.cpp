@@ -46,34 +46,14 @@ protected:
     fs::path old_;
 };
 
+// The input phase of the example: the name kept, the matrix converted, three
+// key waits (its pages, row by row, are the whole run's in tmux).
 TEST_F(ReadTest, WholeInputPhaseOfTheExample) {
     Read("2 3\r\n0 5 0\r\n7 0 0\r\n", "adat");
     EXPECT_EQ(FN.Str(), "adat");
     ExpectMatrix({{0, -6, 0}, {-6, 0, 0}});
     EXPECT_EQ(KeyWaits(), 3);
-    const std::vector<std::string> page = {
-        std::string(24, ' ') + "Kelmarosz keres\xE9se -- beolvas\xE1s",
-        prompt_ + "adat",
-        "A beolvas\xE1s siker\xFClt.",
-        "",
-        "       1   2   3",
-        "   1   0   5   0",
-        "   2   7   0   0",
-        "",
-        "\xDCres-nem \xFCres:",
-        "",
-        "       1   2   3",
-        "   1       *",
-        "   2   *",
-        "",
-        "Alapkonverzi\xF3 ut\xE1n:",
-        "",
-        "       1   2   3",
-        "   1   0  -6   0",
-        "   2  -6   0   0",
-        "",
-    };
-    for (size_t y = 0; y < page.size(); y++) EXPECT_EQ(Row(static_cast<int>(y)), page[y]) << "row " << y;
+    EXPECT_EQ(Row(2), "A beolvas\xE1s siker\xFClt.");
     EXPECT_EQ(MAXRM.BFI, 1);
     EXPECT_EQ(MAXRM.BFJ, 1);
     EXPECT_EQ(MAXRM.JAI, 2);

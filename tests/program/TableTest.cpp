@@ -125,25 +125,16 @@ TEST_F(TableTest, ThePreviousPageStaysDuringTheWait) {
     EXPECT_EQ(Con().SleptMs(), 100u);
 }
 
+// The pause is 16 bits of milliseconds: 655 tenths of a second at most.
 TEST_F(TableTest, LongestPauseIs65500Milliseconds) {
     UJLAP("x", 655);
     EXPECT_EQ(Con().SleptMs(), 65500u);
-}
-
-TEST_F(TableTest, PauseBeyond16BitsIsRangeError) {
     EXPECT_EXIT(UJLAP("x", 656), ::testing::ExitedWithCode(201), "");
 }
 
-TEST_F(TableTest, ATitleOverEightyCharactersWrapsWithoutLeadingSpaces) {
-    std::string name(70, 'a');
-    KIIR(ShortString(name.c_str()));
-    std::string title = "Kelmarosz keres\xE9se -- eredm\xE9ny:" + name;   // 101 characters
-    EXPECT_EQ(Row(0), title.substr(0, 80));
-    EXPECT_EQ(Row(1), title.substr(80));
-}
-
 // The longest name that can be typed, 254 characters, makes a title of 285:
-// it is cut to 255 and written from the first column.
+// it is cut to 255 and written from the first column, wrapping at the
+// window's edge without leading spaces.
 TEST_F(TableTest, ATitleOver255CharactersIsCut) {
     std::string name;
     for (int i = 0; i < 254; i++) name += static_cast<char>('a' + i % 26);
