@@ -40,11 +40,15 @@ std::string Shot(TmuxSession& t) {
     return s.str() + t.Display("cursor #{cursor_x},#{cursor_y}");
 }
 
-// Polls until the two panes show the same.
+// Polls until the two panes show the same; else the first row that differs.
 ::testing::AssertionResult WaitUntilSame(TmuxSession& a, TmuxSession& b) {
     std::string p, q;
     if (PollUntil([&] { return (p = Shot(a)) == (q = Shot(b)); })) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "the panes differ:\n" << p << "\n---\n" << q;
+    std::istringstream pRows(p), qRows(q);
+    std::string pRow, qRow;
+    int y = 0;
+    while (std::getline(pRows, pRow) && std::getline(qRows, qRow) && pRow == qRow) y++;
+    return ::testing::AssertionFailure() << "row " << y << " differs:\n" << pRow << "\n" << qRow;
 }
 
 // Resizes that land while the pages are being drawn, one of them larger
