@@ -79,25 +79,18 @@ TEST_F(CrtTest, ControlBytes) {
     EXPECT_EQ(Con().CharAt(0, 6), 'f');
 }
 
-TEST_F(CrtTest, OtherLowBytesArePlainCharacters) {
+// Low bytes that are no control bytes, and high bytes in a run over many
+// rows, land as they are, each in the attribute.
+TEST_F(CrtTest, OtherBytesLandAsTheyAre) {
     TextAttr = 0x5A;
-    Put(std::string("\x00\x09\x0C\x1A\x1B", 5));
-    const uint8_t expected[] = {0, 9, 12, 26, 27};
-    for (int x = 0; x < 5; x++) {
-        EXPECT_EQ(Con().CharAt(x, 0), expected[x]);
-        EXPECT_EQ(Con().AttrAt(x, 0), 0x5A);
-    }
-    ExpectCursor(5, 0);
-}
-
-TEST_F(CrtTest, HighBytesAndLongRunsAllLand) {
-    Window(1, 1, 80, 25);
-    std::string text;
+    std::string text("\x00\x09\x0C\x1A\x1B", 5);
     for (int i = 0; i < 700; i++) text += static_cast<char>(0xA0 + i % 90);
     Put(text);
-    for (int i = 0; i < 700; i++)
-        ASSERT_EQ(Con().CharAt(i % 80, i / 80), static_cast<uint8_t>(0xA0 + i % 90)) << i;
-    ExpectCursor(700 % 80, 700 / 80);
+    for (size_t i = 0; i < text.size(); i++) {
+        ASSERT_EQ(Con().CharAt(i % 80, i / 80), static_cast<uint8_t>(text[i])) << i;
+        ASSERT_EQ(Con().AttrAt(i % 80, i / 80), 0x5A) << i;
+    }
+    ExpectCursor(705 % 80, 705 / 80);
 }
 
 TEST_F(CrtTest, WriteRestoresCodePageAndPresents) {
@@ -108,11 +101,17 @@ TEST_F(CrtTest, WriteRestoresCodePageAndPresents) {
     EXPECT_GE(Con().Presents(), 1u);
 }
 
+// From the console's cursor; on a screen that cannot be asked, from the
+// top left.
 TEST_F(CrtTest, StartsFromTheConsoleCursor) {
     Con().Grid().Cursor = Coord{10, 7};
     Put("hi");
     EXPECT_EQ(Row(7, 10, 2), "hi");
     ExpectCursor(12, 7);
+    Con().SetQueryable(false);
+    Con().Grid().Cursor = Coord{30, 10};
+    Put("ok");
+    EXPECT_EQ(Row(0, 0, 2), "ok");
 }
 
 // A terminal that shrank leaves the window larger than the screen. The
@@ -134,13 +133,6 @@ TEST_F(CrtTest, WindowLargerThanShrunkScreenIsSafe) {
     EXPECT_EQ(Con().AttrAt(19, 4), 0x1E);
     GotoXY(80, 25);   // off the screen: the cursor stays on it
     EXPECT_TRUE(Con().Grid().Inside(Con().Grid().Cursor.X, Con().Grid().Cursor.Y));
-}
-
-TEST_F(CrtTest, UnqueryableScreenWritesFromTopLeft) {
-    Con().SetQueryable(false);
-    Con().Grid().Cursor = Coord{30, 10};
-    Put("ok");
-    EXPECT_EQ(Row(0, 0, 2), "ok");
 }
 
 }  // namespace
