@@ -100,7 +100,8 @@ TEST(FaultReport, ErrorOnAPageOfATerminal) {
         // The terminal's modes are the found ones again: each CR LF shows as CR CR LF.
         std::string err = raw.substr(report);
         for (size_t at = err.find("\r\r\n"); at != std::string::npos; at = err.find("\r\r\n", at)) err.erase(at, 1);
-        std::vector<TraceLine> t = CheckShape(ChildResult{.exited = true, .exitCode = status, .err = err}, c.code);
+        const ChildResult r{.exited = true, .exitCode = status, .out = "", .err = err};
+        std::vector<TraceLine> t = CheckShape(r, c.code);
         size_t foreign = 0;
         while (foreign < t.size() && t[foreign].rest.empty()) foreign++;
         EXPECT_EQ(foreign > 0, c.inLibrary);
