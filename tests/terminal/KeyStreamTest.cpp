@@ -168,13 +168,20 @@ TEST(KeyStream, KeysAndAnswersArrivingInPieces) {
                 EXPECT_LT(held, KeyDecoder::MaxHeld) << c.Name << ", " << awaited;
             }
     }
-    // The device attributes come last: once they are in, nothing is awaited.
+    // The answers that tell key modes are kept for the console, however
+    // split; the device attributes come last: once they are in, nothing is
+    // awaited or kept.
     KeyDecoder::Options opt;
     opt.AnswersAwaitedUntilMs = 10000;
     KeyDecoder d(BuiltinKeySequences(), Utf8(), opt);
     EXPECT_TRUE(d.AnswersAwaited(300));
-    Feed(d, "\x1b[?62;22c", 300);
-    EXPECT_FALSE(d.AnswersAwaited(301));
+    Feed(d, "\x1b[?0", 300);
+    Feed(d, "u\x1b[>1;4000;26c", 400);
+    EXPECT_EQ(d.TakeLateAnswers(), "\x1b[?0u\x1b[>1;4000;26c");
+    EXPECT_EQ(d.TakeLateAnswers(), "");
+    Feed(d, "\x1b[?62;22c\x1b[?1u", 500);
+    EXPECT_FALSE(d.AnswersAwaited(501));
+    EXPECT_EQ(d.TakeLateAnswers(), "");
 }
 
 TEST(KeyStream, PlainInputLineEnds) {

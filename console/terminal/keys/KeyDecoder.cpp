@@ -45,6 +45,12 @@ bool MayBeAnswer(const uint8_t* p, size_t n, bool cpr) {
 // The primary device attributes, which every terminal sends, and last.
 bool DeviceAttributes(const uint8_t* p, size_t n) { return n >= 4 && p[1] == '[' && p[2] == '?' && p[n - 1] == 'c'; }
 
+// An answer that tells a key mode: the kitty flags (CSI ? flags u) or the
+// terminal's type (CSI > type ; version ; ... c).
+bool KeyModeAnswer(const uint8_t* p, size_t n) {
+    return n >= 4 && p[1] == '[' && ((p[2] == '?' && p[n - 1] == 'u') || (p[2] == '>' && p[n - 1] == 'c'));
+}
+
 // A CSI with a private marker that ends as no answer ends (device
 // attributes c, kitty flags u, modes y, status n, position R, key modifier
 // options m): garbage on the line, such as a garbled answer.
@@ -101,6 +107,12 @@ KeyDecoder::KeyDecoder(std::vector<KeySequence> sequences, const Charset& charse
 
 bool KeyDecoder::AnswersAwaited(uint64_t nowMs) const {
     return opt_.AnswersAwaitedUntilMs != 0 && nowMs < opt_.AnswersAwaitedUntilMs;
+}
+
+std::string KeyDecoder::TakeLateAnswers() {
+    std::string taken;
+    taken.swap(lateAnswers_);
+    return taken;
 }
 
 uint64_t KeyDecoder::TimeoutAt(uint64_t nowMs) const {
@@ -241,6 +253,8 @@ void KeyDecoder::Decode(bool force) {
         if (u.K == Unit::Key) Emit(u);
         const size_t used = std::clamp<size_t>(u.Used, 1, n);
         if (u.K == Unit::Skip && p[0] == ESC && AnswersAwaited(now_)) {
+            if (KeyModeAnswer(p, used) && lateAnswers_.size() + used <= MaxHeld)
+                lateAnswers_.append(reinterpret_cast<const char*>(p), used);
             if (DeviceAttributes(p, used)) opt_.AnswersAwaitedUntilMs = 0;   // the last answer came
             if (GarbledAnswer(p, used)) {
                 // A garbled answer: what came with it is garbage too, not keys.

@@ -52,6 +52,14 @@ public:
     int MsUntilDeadline(uint64_t nowMs) const;
     // Whether the start-up answers are still awaited at nowMs.
     bool AnswersAwaited(uint64_t nowMs) const;
+    // The answers that tell the terminal's key modes (the kitty flags, the
+    // terminal's type) which came while awaited, for the caller to act on;
+    // taking them empties the store.
+    std::string TakeLateAnswers();
+    // The terminal's key modes changed meanwhile (a late answer switched
+    // the kitty protocol on, or told which keypad it has).
+    void UseKitty(bool on) { opt_.Kitty = on; }
+    void UseKeypad(Ss3Keypad keypad) { opt_.Keypad = keypad; }
     // Bytes held back for the rest of a sequence: fewer than the longest
     // sequence, whatever arrives (what is longer is dropped as it comes).
     size_t Held() const { return pending_.size(); }
@@ -86,6 +94,7 @@ private:
     bool Skipping() const { return skip_ != Skip::None; }
 
     std::string pending_;
+    std::string lateAnswers_;   // at most MaxHeld bytes
     uint64_t pendingSince_ = 0;   // when the last byte arrived
     uint64_t now_ = 0;            // the clock of the last Feed or Tick
     bool lastWasCR_ = false;

@@ -106,6 +106,8 @@ private:
     void LoadCapabilities();
     void ReadSize(int& width, int& height) const;
     void Ask();
+    void UseLateAnswers();
+    void PrepareModeBytes();
     std::string GiveBackModes() const;   // cursor shown, keypad and keyboard modes as found
     bool CtrlCIsAKey() const { return kitty_ || xtermKeys_; }
     void CheckResize();
@@ -183,6 +185,13 @@ TerminalConsole::TerminalConsole(void (*inputEnded)()) : onInputEnded_(inputEnde
         typedAhead_.clear();
     }
 
+    PrepareModeBytes();
+    SetGiveBackDue(true);
+}
+
+// The bytes a signal's or an error's give-back sends, and those a continue
+// sends to switch the key modes on again.
+void TerminalConsole::PrepareModeBytes() {
     std::string leave;
     if (outTty_ && !stream_) leave = ExpandCap(caps_.sgr0) + GiveBackModes();
     std::string resume;
@@ -190,7 +199,6 @@ TerminalConsole::TerminalConsole(void (*inputEnded)()) : onInputEnded_(inputEnde
     if (kitty_) resume += KittyPush;
     if (xtermKeys_) resume += XtermKeysOn;
     PrepareGiveBackBytes(leave, resume);
-    SetGiveBackDue(true);
 }
 
 void TerminalConsole::LoadCapabilities() {
@@ -242,6 +250,32 @@ void TerminalConsole::Ask() {
     if (kitty_) modes += KittyPush;
     if (xtermKeys_) modes += XtermKeysOn;
     WriteAll(modes);
+}
+
+// A terminal too slow for the start-up wait (a loaded machine, a remote
+// link) answers later: the key modes its answers offer are switched on then
+// (answers come in order, so a late kitty flags answer finds xterm's settings
+// still off).
+void TerminalConsole::UseLateAnswers() {
+    const TerminalAnswers a = KeyModeAnswers(decoder_->TakeLateAnswers());
+    if (restored_) return;
+    std::string modes;
+    if (a.Kitty && !kitty_ && !xtermKeys_) {
+        kitty_ = true;
+        decoder_->UseKitty(true);
+        modes += KittyPush;
+    }
+    if (a.Xterm && !kitty_ && !xtermKeys_) {
+        xtermKeys_ = true;
+        modes += XtermKeysOn;
+    }
+    if (a.Urxvt && !urxvt_) {
+        urxvt_ = true;
+        decoder_->UseKeypad(Ss3Keypad::CursorKeys);
+    }
+    if (modes.empty()) return;
+    WriteAll(modes);
+    PrepareModeBytes();
 }
 
 std::string TerminalConsole::GiveBackModes() const {
@@ -349,6 +383,7 @@ void TerminalConsole::Pump(int timeoutMs) {
         ssize_t n = read(STDIN_FILENO, buf, sizeof buf);
         if (n > 0) {
             decoder_->Feed(buf, static_cast<size_t>(n), NowMs());
+            if (answersLate_) UseLateAnswers();
         } else if (n == 0 || (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK)) {
             inputEnded_ = true;   // nothing left to read and nothing will come
         }

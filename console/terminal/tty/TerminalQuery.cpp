@@ -50,7 +50,20 @@ void ReadTerminalType(const std::string& params, TerminalAnswers& a) {
     a.Urxvt = type == 85;
 }
 
+// The answers that tell the key modes: the kitty flags and the terminal's type.
+void TakeKeyModeAnswers(std::string& got, TerminalAnswers& a) {
+    std::string params;
+    a.Kitty = TakeReport(got, '?', 'u', params);
+    if (TakeReport(got, '>', 'c', params)) ReadTerminalType(params, a);
+}
+
 }  // namespace
+
+TerminalAnswers KeyModeAnswers(std::string answers) {
+    TerminalAnswers a;
+    TakeKeyModeAnswers(answers, a);
+    return a;
+}
 
 TerminalAnswers AskTerminal(int inFd, int outFd, const std::string& askCursor, int timeoutMs) {
     TerminalAnswers a;
@@ -79,8 +92,7 @@ TerminalAnswers AskTerminal(int inFd, int outFd, const std::string& askCursor, i
     }
 
     TakeReport(got, '?', 'c', params);
-    a.Kitty = TakeReport(got, '?', 'u', params);
-    if (TakeReport(got, '>', 'c', params)) ReadTerminalType(params, a);
+    TakeKeyModeAnswers(got, a);
     if (TakeReport(got, '\0', 'R', params)) {
         a.CursorReported = true;
         a.Row = std::atoi(params.c_str());

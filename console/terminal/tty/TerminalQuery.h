@@ -23,3 +23,7 @@ struct TerminalAnswers {
 // Asks through outFd and reads inFd for at most timeoutMs. askCursor is the
 // terminal's own cursor-position request.
 TerminalAnswers AskTerminal(int inFd, int outFd, const std::string& askCursor, int timeoutMs);
+
+// What answers that came after the question gave up tell of the key modes
+// (Kitty, Xterm, Urxvt).
+TerminalAnswers KeyModeAnswers(std::string answers);
