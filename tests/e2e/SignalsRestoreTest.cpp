@@ -108,6 +108,11 @@ TEST(SignalsRestoreShell, StopAndContinueInBash) {
     // demo's own again.
     ASSERT_TRUE(PollUntil([&] { return exists("resuming"); })) << bash.Screen();
     ASSERT_TRUE(bash.WaitForKeyMode()) << bash.Screen();
+    // What the shell wrote meanwhile is painted over: the demo's page again.
+    ASSERT_TRUE(PollUntil([&] {
+        const std::string s = bash.Screen();
+        return s.find("Stopped") == std::string::npos && s.find("ready") != std::string::npos;
+    })) << bash.Screen();
     bash.SendLiteral("a");
     ASSERT_TRUE(bash.WaitForText("97")) << bash.Screen();
     bash.SendLiteral("q");

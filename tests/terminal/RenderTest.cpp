@@ -210,6 +210,19 @@ TEST(Render, FullWidthScrollUsesTheScrollRegion) {
         EXPECT_EQ(vt.scrolls, before) << term;
         ExpectShows(vt, g, caps, std::string(term) + " half");
     }
+
+    // A terminal without a scroll region scrolls only whole: a region's
+    // rows are drawn from the cells instead.
+    LOAD_OR_SKIP("xterm-256color", caps);
+    caps.csr.clear();
+    ScreenGrid g(80, 25);
+    Renderer r(caps, Utf8(), 80, 25);
+    VtModel vt(80, 25, caps.bce, caps.xenl, true);
+    Page(g, r, vt);
+    Scroll(g, r, SmallRect{0, 1, 79, 23}, SmallRect{0, 0, 79, 23}, Coord{0, 0});
+    Apply(r, g, vt);
+    EXPECT_EQ(vt.scrolls, 0);
+    ExpectShows(vt, g, caps, "no region");
 }
 
 // An 80-column page on a 120-column terminal: its window scrolls with the
