@@ -89,19 +89,6 @@ bool RxvtEnding(uint8_t f, uint32_t& mods) {
     }
 }
 
-// rxvt's modified arrows, a..d for Up, Down, Right, Left: CSI with Shift,
-// SS3 with Ctrl.
-bool RxvtArrow(uint8_t f, NamedKey& k) {
-    using K = NamedKey;
-    switch (f) {
-    case 'a': k = K::Up; return true;
-    case 'b': k = K::Down; return true;
-    case 'c': k = K::Right; return true;
-    case 'd': k = K::Left; return true;
-    default: return false;
-    }
-}
-
 // Final letters shared by CSI and SS3 forms.
 bool LetterKey(uint8_t f, NamedKey& k) {
     using K = NamedKey;
@@ -119,6 +106,12 @@ bool LetterKey(uint8_t f, NamedKey& k) {
     case 'S': k = K::F4; return true;
     default: return false;
     }
+}
+
+// rxvt's modified arrows, a..d for Up, Down, Right, Left (the letters of
+// the plain arrows in lower case): CSI with Shift, SS3 with Ctrl.
+bool RxvtArrow(uint8_t f, NamedKey& k) {
+    return f >= 'a' && f <= 'd' && LetterKey(static_cast<uint8_t>(f - 'a' + 'A'), k);
 }
 
 // The keypad in application mode (SS3 j..y, M, X).

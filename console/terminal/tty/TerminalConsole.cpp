@@ -106,6 +106,7 @@ private:
     void LoadCapabilities();
     void ReadSize(int& width, int& height) const;
     void Ask();
+    std::string UseKeyModes(const TerminalAnswers& a);
     void UseLateAnswers();
     void PrepareModeBytes();
     std::string GiveBackModes() const;   // cursor shown, keypad and keyboard modes as found
@@ -233,10 +234,6 @@ void TerminalConsole::Ask() {
         outputDead_ = true;
         return;
     }
-    kitty_ = a.Kitty;
-    // The kitty protocol, where it is on, tells every key apart already.
-    xtermKeys_ = a.Xterm && !kitty_;
-    urxvt_ = a.Urxvt;
     if (a.HaveCursor) screen_->CursorFoundAt(a.Column - 1, a.Row - 1);
     positionPending_ = !a.CursorReported;   // a slow terminal (ssh) may still answer
     answersLate_ = !a.Answered;
@@ -247,9 +244,19 @@ void TerminalConsole::Ask() {
         modes += ExpandCap(caps_.smkx);
         keypad_ = true;
     }
-    if (kitty_) modes += KittyPush;
-    if (xtermKeys_) modes += XtermKeysOn;
+    modes += UseKeyModes(a);
     WriteAll(modes);
+}
+
+// The key modes the answers offer, switched on: the bytes that do it. The
+// kitty protocol, where it is on, tells every key apart already, so xterm's
+// settings are only asked for without it; once either is on, it stays.
+std::string TerminalConsole::UseKeyModes(const TerminalAnswers& a) {
+    if (a.Urxvt) urxvt_ = true;
+    if (kitty_ || xtermKeys_) return std::string();
+    kitty_ = a.Kitty;
+    xtermKeys_ = a.Xterm && !kitty_;
+    return kitty_ ? KittyPush : xtermKeys_ ? XtermKeysOn : "";
 }
 
 // A terminal too slow for the start-up wait (a loaded machine, a remote
@@ -259,20 +266,9 @@ void TerminalConsole::Ask() {
 void TerminalConsole::UseLateAnswers() {
     const TerminalAnswers a = KeyModeAnswers(decoder_->TakeLateAnswers());
     if (restored_) return;
-    std::string modes;
-    if (a.Kitty && !kitty_ && !xtermKeys_) {
-        kitty_ = true;
-        decoder_->UseKitty(true);
-        modes += KittyPush;
-    }
-    if (a.Xterm && !kitty_ && !xtermKeys_) {
-        xtermKeys_ = true;
-        modes += XtermKeysOn;
-    }
-    if (a.Urxvt && !urxvt_) {
-        urxvt_ = true;
-        decoder_->UseKeypad(Ss3Keypad::CursorKeys);
-    }
+    const std::string modes = UseKeyModes(a);
+    decoder_->UseKitty(kitty_);
+    decoder_->UseKeypad(urxvt_ ? Ss3Keypad::CursorKeys : Ss3Keypad::Digits);
     if (modes.empty()) return;
     WriteAll(modes);
     PrepareModeBytes();
